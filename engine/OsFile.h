@@ -1,0 +1,45 @@
+#pragma once
+// The thin OS layer under the engine: whole-file mappings, output files, temporary files, file times and
+// page allocations. OsFile_win.cpp uses the Win32 calls; OsFile_posix.cpp the POSIX equivalents.
+
+#include <cstddef>
+#include <cstdint>
+
+struct TextBuffer;
+
+// A Win32 HANDLE or a POSIX descriptor. Both use -1 for "none" (INVALID_HANDLE_VALUE and a failed open()).
+using OsHandle = intptr_t;
+constexpr OsHandle kInvalidOsHandle = -1;
+
+enum class OpenAccess {
+    ReadShared,          // read; others may read too
+    ReadWriteExclusive,  // read and write, nobody else may open it; fails on a read-only file
+};
+
+OsHandle osOpenFile(const char16_t* path, OpenAccess access);
+// Creates or truncates `path` for writing, not shared.
+OsHandle osCreateFile(const char16_t* path);
+void osCloseFile(OsHandle file);
+bool osFileSize(OsHandle file, uint64_t* size);
+// Maps the whole file. A copy-on-write view may be written; the writes never reach the file.
+// `mapping` receives the mapping object where the OS has one (null on POSIX).
+bool osMapFile(OsHandle file, uint32_t size, bool copyOnWrite, intptr_t* mapping, uint8_t** view);
+void osUnmapFile(intptr_t mapping, uint8_t* view, uint32_t size);
+// True only when every byte was written.
+bool osWriteFile(OsHandle file, const void* data, uint32_t bytes);
+// Last-write time in 100 ns units since 1601 (a FILETIME), so that both halves compare as on Windows.
+bool osFileWriteTime(OsHandle file, uint64_t* time);
+bool osSetFileWriteTime(const char16_t* path, uint64_t time);
+// A new, empty, uniquely named file "tmp…" in the user's temporary folder; its full path goes to `path`.
+bool osMakeTempFile(TextBuffer* path);
+// A new, empty, uniquely named file in `folder` (for writing beside a destination, then renaming).
+bool osMakeTempFileIn(const char16_t* folder, TextBuffer* path);
+bool osDeleteFile(const char16_t* path);
+// Renames `from` over `to`, replacing it.
+bool osReplaceFile(const char16_t* from, const char16_t* to);
+bool osFileExists(const char16_t* path);
+// Page allocations for pixel buffers: reserved and committed at once, zero-filled.
+void* osAllocPages(size_t bytes);
+void osFreePages(void* pages, size_t bytes);
+// Appends a message of the JPEG library (narrow text) to `text`: the ANSI code page on Windows, UTF-8 elsewhere.
+bool osAppendLibraryMessage(TextBuffer* text, const char* message);

@@ -1,0 +1,127 @@
+#include "engine/OsFile.h"
+
+#include "common/PathUtil.h"
+#include "common/TextBuffer.h"
+#include "common/WinHeaders.h"
+
+static HANDLE asHandle(OsHandle file) { return reinterpret_cast<HANDLE>(file); }
+
+OsHandle osOpenFile(const char16_t* path, OpenAccess access) {
+    bool exclusive = access == OpenAccess::ReadWriteExclusive;
+    HANDLE file = CreateFileW(asWide(path), exclusive ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
+                              exclusive ? 0 : FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (exclusive && file != INVALID_HANDLE_VALUE) {
+        // Windows refuses a write open of a read-only file by itself; Wine running as root does not.
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!GetFileInformationByHandle(file, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+            CloseHandle(file);
+            return kInvalidOsHandle;
+        }
+    }
+    return reinterpret_cast<OsHandle>(file);
+}
+
+OsHandle osCreateFile(const char16_t* path) {
+    HANDLE file = CreateFileW(asWide(path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return reinterpret_cast<OsHandle>(file);
+}
+
+void osCloseFile(OsHandle file) {
+    if (file != kInvalidOsHandle) CloseHandle(asHandle(file));
+}
+
+bool osFileSize(OsHandle file, uint64_t* size) {
+    LARGE_INTEGER value;
+    if (!GetFileSizeEx(asHandle(file), &value)) return false;
+    *size = static_cast<uint64_t>(value.QuadPart);
+    return true;
+}
+
+bool osMapFile(OsHandle file, uint32_t size, bool copyOnWrite, intptr_t* mapping, uint8_t** view) {
+    HANDLE map = CreateFileMappingW(asHandle(file), nullptr, copyOnWrite ? PAGE_WRITECOPY : PAGE_READONLY, 0, 0, nullptr);
+    *mapping = reinterpret_cast<intptr_t>(map);
+    if (!map) return false;
+    void* base = MapViewOfFile(map, copyOnWrite ? FILE_MAP_COPY : FILE_MAP_READ, 0, 0, 0);
+    if (!base) {
+        CloseHandle(map);
+        *mapping = 0;
+        return false;
+    }
+    *view = static_cast<uint8_t*>(base);
+    return true;
+}
+
+void osUnmapFile(intptr_t mapping, uint8_t* view, uint32_t size) {
+    if (view) UnmapViewOfFile(view);
+    if (mapping) CloseHandle(reinterpret_cast<HANDLE>(mapping));
+}
+
+bool osWriteFile(OsHandle file, const void* data, uint32_t bytes) {
+    DWORD written = 0;
+    return WriteFile(asHandle(file), data, bytes, &written, nullptr) && written == bytes;
+}
+
+bool osFileWriteTime(OsHandle file, uint64_t* time) {
+    FILETIME written;
+    if (!GetFileTime(asHandle(file), nullptr, nullptr, &written)) return false;
+    *time = (static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
+    return true;
+}
+
+bool osSetFileWriteTime(const char16_t* path, uint64_t time) {
+    HANDLE file = CreateFileW(asWide(path), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    FILETIME written;
+    written.dwLowDateTime = static_cast<DWORD>(time);
+    written.dwHighDateTime = static_cast<DWORD>(time >> 32);
+    bool ok = SetFileTime(file, nullptr, nullptr, &written) != 0;
+    CloseHandle(file);
+    return ok;
+}
+
+static bool makeUniqueFile(const wchar_t* folder, TextBuffer* path) {
+    wchar_t name[MAX_PATH];
+    if (!GetTempFileNameW(folder, L"tmp", 0, name)) return false;
+    return textAssign(path, asText(name));
+}
+
+bool osMakeTempFile(TextBuffer* path) {
+    wchar_t folder[MAX_PATH];
+    DWORD length = GetTempPathW(MAX_PATH, folder);
+    if (length == 0 || length > MAX_PATH) return false;
+    return makeUniqueFile(folder, path);
+}
+
+bool osMakeTempFileIn(const char16_t* folder, TextBuffer* path) {
+    return makeUniqueFile(*folder ? asWide(folder) : L".", path);
+}
+
+bool osDeleteFile(const char16_t* path) { return DeleteFileW(asWide(path)) != 0; }
+
+bool osReplaceFile(const char16_t* from, const char16_t* to) {
+    return MoveFileExW(asWide(from), asWide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+}
+
+bool osFileExists(const char16_t* path) {
+    DWORD attributes = GetFileAttributesW(asWide(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void* osAllocPages(size_t bytes) {
+    return VirtualAlloc(nullptr, bytes ? bytes : 1, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+}
+
+void osFreePages(void* pages, size_t bytes) {
+    if (!pages) return;
+    VirtualFree(pages, bytes ? bytes : 1, MEM_DECOMMIT);
+    VirtualFree(pages, 0, MEM_RELEASE);
+}
+
+bool osAppendLibraryMessage(TextBuffer* text, const char* message) {
+    // The library's longest message is 200 characters.
+    if (!textReserve(text, text->length + 200)) return false;
+    int converted = MultiByteToWideChar(CP_ACP, 0, message, -1, asWide(text->data + text->length), 200);
+    if (converted <= 0) return false;
+    return textSetLength(text, text->length + static_cast<size_t>(converted) - 1);
+}
