@@ -1,0 +1,76 @@
+#pragma once
+// The process-wide state of the program: window handles, the UI font and its metrics, the accelerator
+// table and keyboard hook, and the flags every command is checked against. One instance, `appState`,
+// lives for the whole run. The handle types are forward-declared exactly as <windows.h> declares them
+// (STRICT handles), so portable code may include this header and Win32 code uses the fields as HWND etc.
+
+#include <cstdint>
+
+#include "common/TextBuffer.h"
+
+struct HWND__;
+struct HFONT__;
+struct HACCEL__;
+struct HHOOK__;
+struct HMENU__;
+struct HINSTANCE__;
+struct DecodedImage;
+struct CropEditor;
+
+// Measured with `uiFont` at frame creation; shared by menus, toolbars and the control factory.
+struct UiMetrics {
+    int textHeight = 0;
+    int lineHeight = 0;       // text height + 6
+    int internalLeading = 0;
+    int digitWidth = 0;       // width of "0"
+    int editExtra = 0;        // vertical scroll bar width + 10
+    int checkWidth = 0;       // menu check-mark width + 7
+    int buttonHeight = 22;    // max(22, line height + 3)
+};
+
+struct AppState {
+    void* privateHeap = nullptr;  // HANDLE of the growable heap for short-lived shell blocks
+    HINSTANCE__* instance = nullptr;
+    HINSTANCE__* languageModule = nullptr;
+    int osLevel = 0;
+
+    HWND__* frame = nullptr;
+    HWND__* view = nullptr;
+    HWND__* rebar = nullptr;
+    HWND__* toolbar1 = nullptr;
+    HWND__* toolbar2 = nullptr;
+    HWND__* cropToolbar = nullptr;
+    HWND__* tooltip = nullptr;
+    HWND__* zoomLabel = nullptr;
+    HWND__* zoomEdit = nullptr;
+    HWND__* zoomUpDown = nullptr;
+    HWND__* zoomUnit = nullptr;
+    HWND__* fileListWindow = nullptr;
+
+    HFONT__* uiFont = nullptr;
+    UiMetrics metrics;
+    HACCEL__* acceleratorTable = nullptr;
+    HHOOK__* keyboardHook = nullptr;
+    HMENU__* containerMenu = nullptr;
+    HMENU__* contextMenu = nullptr;  // item 0 of the container
+    HMENU__* shadingMenu = nullptr;  // item 1 of the container
+
+    bool imageLoaded = false;
+    bool cropMode = false;
+    int cropState = 0;
+    int dragMode = 0;  // 0 idle, 1 left drag, 2 right press, 3 pan or zoom-label drag, 4 nothing to pan
+    bool inputLock = false;
+    bool inputGuard = false;  // the program itself is writing the zoom edit
+    bool cropKeysEnabled = false;
+    bool documentModified = false;
+    bool cropApplied = false;
+    bool loadFailed = false;
+    double zoomFactor = 1.0;
+
+    TextBuffer currentPath;
+    uint64_t openedWriteTime = 0;  // FILETIME units
+    DecodedImage* picture = nullptr;  // the displayed picture, replaced by each load or accepted crop
+    CropEditor* cropEditor = nullptr;  // exists exactly while crop mode is on
+};
+
+extern AppState appState;
