@@ -1,0 +1,172 @@
+#include "engine/DecodedImage.h"
+
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/ImageOps.h"
+#include "engine/JpegIo.h"
+#include "engine/LibraryError.h"
+
+namespace {
+
+// Everything the decode changes after setjmp lives here: locals changed after setjmp are indeterminate
+// after the jump, and the jump skips destructors.
+struct DecodeRun {
+    jpeg_decompress_struct decompressor;
+    LibraryErrorManager errors;
+    DisplayDecode* file;
+    DecodedImage* image;
+    uint8_t* cmykTable;  // T[a][b] = a × b div 255
+    bool created;
+};
+
+void convertCmykRow(const uint8_t* cmyk, uint8_t* bgr, uint32_t width, const uint8_t* table) {
+    for (uint32_t x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+        const uint8_t* byBlack = table + cmyk[3] * 256;
+        bgr[0] = byBlack[cmyk[2]];
+        bgr[1] = byBlack[cmyk[1]];
+        bgr[2] = byBlack[cmyk[0]];
+    }
+}
+
+bool decodePixels(DecodeRun* run) {
+    jpeg_decompress_struct* decompressor = &run->decompressor;
+    DecodedImage* image = run->image;
+    DisplayDecode* file = run->file;
+    if (setjmp(run->errors.jumpPoint)) return false;
+
+    jpeg_create_decompress(decompressor);
+    run->created = true;
+    installMemorySource(decompressor, file->dataStart, mappedSize(file));
+    jpeg_read_header(decompressor, TRUE);
+    if (decompressor->jpeg_color_space == JCS_YCbCr || decompressor->jpeg_color_space == JCS_RGB) {
+        decompressor->out_color_space = JCS_EXT_BGR;
+    } else if (decompressor->jpeg_color_space == JCS_CMYK || decompressor->jpeg_color_space == JCS_YCCK) {
+        decompressor->out_color_space = JCS_CMYK;
+    }
+    jpeg_start_decompress(decompressor);
+
+    const uint32_t width = decompressor->output_width;
+    const uint32_t height = decompressor->output_height;
+    const int components = decompressor->output_components;
+    if (width == 0 || height == 0) {
+        file->errorCode = kEngineNoBitmap;
+        return false;
+    }
+    uint32_t bitCount = 24;
+    if (components == 1) {
+        file->isGrayscale = 1;
+        bitCount = 8;
+        fillGreyPalette(image->palette);
+    } else if (components != 3 && components != 4) {
+        file->errorCode = kEngineNoBitmap;
+        return false;
+    }
+    if (bitmapAllocationSize(width, height, bitCount) == 0) {
+        file->errorCode = kEngineNoBitmap;
+        return false;
+    }
+    image->header = makeBitmapHeader(width, height, bitCount);
+    image->pixels = allocateBitmap(width, height, bitCount);
+    if (!image->pixels) {
+        file->errorCode = kEngineOutOfMemory;
+        return false;
+    }
+    const uint32_t stride = bitmapStride(width, bitCount);
+    if (components == 4) {
+        run->cmykTable = static_cast<uint8_t*>(malloc(256 * 256));
+        if (!run->cmykTable) {
+            file->errorCode = kEngineOutOfMemory;
+            return false;
+        }
+        for (uint32_t a = 0; a < 256; ++a) {
+            for (uint32_t b = 0; b < 256; ++b) run->cmykTable[b * 256 + a] = static_cast<uint8_t>(a * b / 255);
+        }
+        JSAMPARRAY row = (*decompressor->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(decompressor),
+                                                             JPOOL_IMAGE, width * 4, 1);
+        while (decompressor->output_scanline < height) {
+            uint8_t* target = image->pixels + static_cast<size_t>(height - 1 - decompressor->output_scanline) * stride;
+            if (jpeg_read_scanlines(decompressor, row, 1) != 1) break;
+            convertCmykRow(row[0], target, width, run->cmykTable);
+        }
+    } else {
+        // Grey and BGR rows are already in the bitmap's byte order: the library writes them straight into
+        // their stored row, which spares a copy of every row.
+        while (decompressor->output_scanline < height) {
+            JSAMPROW target = image->pixels + static_cast<size_t>(height - 1 - decompressor->output_scanline) * stride;
+            if (jpeg_read_scanlines(decompressor, &target, 1) != 1) break;
+        }
+    }
+    jpeg_finish_decompress(decompressor);
+
+    file->isProgressive = decompressor->progressive_mode ? 1 : 0;
+    if (decompressor->density_unit == 1) {
+        image->header.biXPelsPerMeter = static_cast<int32_t>(decompressor->X_density / 0.0254 + 0.5);
+        image->header.biYPelsPerMeter = static_cast<int32_t>(decompressor->Y_density / 0.0254 + 0.5);
+    } else if (decompressor->density_unit == 2) {
+        image->header.biXPelsPerMeter = decompressor->X_density * 100;
+        image->header.biYPelsPerMeter = decompressor->Y_density * 100;
+    }
+    file->sourceComponents = static_cast<uint32_t>(decompressor->num_components);
+    if (decompressor->num_components == 1) {
+        file->blockWidth = DCTSIZE;
+        file->blockHeight = DCTSIZE;
+    } else {
+        file->blockWidth = static_cast<uint32_t>(decompressor->max_h_samp_factor) * DCTSIZE;
+        file->blockHeight = static_cast<uint32_t>(decompressor->max_v_samp_factor) * DCTSIZE;
+    }
+    image->blockWidth = file->blockWidth;
+    image->blockHeight = file->blockHeight;
+    return true;
+}
+
+}  // namespace
+
+void freeDecodedImage(DecodedImage* image) {
+    if (!image) return;
+    freeBitmap(image->pixels, imageWidth(image), imageHeight(image), imageBitCount(image));
+    free(image);
+}
+
+DecodedImage* decodeForDisplay(DisplayDecode* file, const char16_t* path) {
+    file->errorCode = kEngineOk;
+    file->isGrayscale = 0;
+    file->isProgressive = 0;
+    file->exifFound = 0;
+    file->exifLength = 0;
+    textClear(&file->errorText);
+
+    auto* image = static_cast<DecodedImage*>(calloc(1, sizeof(DecodedImage)));
+    if (!image) {
+        file->errorCode = kEngineOutOfMemory;
+        return nullptr;
+    }
+    if (openMappedRead(file, path) == 0) {
+        free(image);
+        return nullptr;
+    }
+    osFileWriteTime(file->fileHandle, &image->lastWriteTime);
+    file->image = image;
+
+    auto* run = static_cast<DecodeRun*>(calloc(1, sizeof(DecodeRun)));
+    bool decoded = false;
+    if (!run) {
+        file->errorCode = kEngineOutOfMemory;
+    } else {
+        run->file = file;
+        run->image = image;
+        run->decompressor.err = prepareLibraryErrorManager(&run->errors);
+        run->decompressor.client_data = &file->errorText;
+        decoded = decodePixels(run);
+        if (run->created) jpeg_destroy_decompress(&run->decompressor);
+        free(run->cmykTable);
+        free(run);
+    }
+    closeMapped(file);
+    file->image = nullptr;
+    if (!decoded) {
+        freeDecodedImage(image);
+        return nullptr;
+    }
+    return image;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// Decoding a JPEG file once, at full size, into the bottom-up device-independent bitmap that the view
+// paints: 8-bit grey with a grey palette, or 24-bit blue-green-red. The same record is the application's
+// displayed picture, replaced by each load or accepted crop (LoadPicture.h).
+
+#include <cstdint>
+
+#include "engine/BitmapInfo.h"
+#include "engine/JpegFile.h"
+
+struct DecodedImage {
+    BitmapInfoHeader header;
+    RgbQuad palette[kPaletteEntries];  // follows the header directly, as in a BITMAPINFO
+    uint8_t* pixels;                   // page allocation of stride × height + 4 bytes
+    uint64_t lastWriteTime;            // FILETIME of the file, read while it was mapped
+    uint32_t blockWidth;               // the JPEG grid cell (iMCU) of the source, in pixels
+    uint32_t blockHeight;
+};
+
+// The decode's JpegFile with what it reports besides the bitmap.
+struct DisplayDecode : JpegFile {
+    uint32_t blockWidth = 0;  // one grid cell (iMCU) of the source, in pixels
+    uint32_t blockHeight = 0;
+    uint32_t sourceComponents = 0;
+};
+
+inline uint32_t imageWidth(const DecodedImage* image) { return static_cast<uint32_t>(image->header.biWidth); }
+inline uint32_t imageHeight(const DecodedImage* image) { return static_cast<uint32_t>(image->header.biHeight); }
+inline uint32_t imageBitCount(const DecodedImage* image) { return image->header.biBitCount; }
+
+// Null on failure, with errorCode 50001, 50002 or 50004, or 50000 after a library error.
+DecodedImage* decodeForDisplay(DisplayDecode* file, const char16_t* path);
+// Frees the record and the pixel buffer it still holds.
+void freeDecodedImage(DecodedImage* image);
