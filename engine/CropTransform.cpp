@@ -1,0 +1,223 @@
+#include "engine/CropTransform.h"
+
+#include <cstring>
+
+#include <jerror.h>
+
+#include "engine/JpegIo.h"
+#include "engine/LibraryError.h"
+#include "engine/MarkerCopy.h"
+#include "engine/MarkerScan.h"
+
+namespace {
+
+uint32_t ignoreExif(JpegFile*, void*) { return 0; }
+bool stopAtFirstExif(JpegFile*) { return true; }
+void ignoreComment(JpegFile*, void*) {}
+
+j_common_ptr common(j_decompress_ptr decompressor) { return reinterpret_cast<j_common_ptr>(decompressor); }
+
+// Sampling factors of output component `c`: a one-component output is always 1 x 1.
+void outputSampling(const CropTransform* job, j_decompress_ptr decompressor, int c, int* h, int* v) {
+    if (job->outputComponents == 1) {
+        *h = 1;
+        *v = 1;
+    } else {
+        *h = decompressor->comp_info[c].h_samp_factor;
+        *v = decompressor->comp_info[c].v_samp_factor;
+    }
+}
+
+// Steps between creating and destroying the library objects. Holds nothing with a destructor: any
+// library error jumps out of it to runTransform.
+bool transcode(CropTransform* job, j_decompress_ptr decompressor, j_compress_ptr compressor, OsHandle* output,
+               uint32_t sourceSize) {
+    decompressor->mem->max_memory_to_use = compressor->mem->max_memory_to_use;
+    installMemorySource(decompressor, job->dataStart, sourceSize);
+    bool writeJfif = true;
+    if (job->markerCopyMode == kCopyAllMarkers) {
+        if (job->exifFound) writeJfif = false;
+        for (int n = 0; n < 16; n++) jpeg_save_markers(decompressor, JPEG_APP0 + n, 0xFFFF);
+    }
+    if (job->markerCopyMode == kCopyAllMarkers || job->markerCopyMode == kCopyComments) {
+        jpeg_save_markers(decompressor, JPEG_COM, 0xFFFF);
+    }
+    jpeg_read_header(decompressor, TRUE);
+    planCrop(job, decompressor);
+    jvirt_barray_ptr* sourceArrays = jpeg_read_coefficients(decompressor);
+    jpeg_copy_critical_parameters(decompressor, compressor);
+    jvirt_barray_ptr* outputArrays = adjustOutputParameters(job, decompressor, compressor, sourceArrays);
+    compressor->optimize_coding = TRUE;
+    if (job->isProgressive) jpeg_simple_progression(compressor);
+    // A JFIF marker makes decoders read three components as YCbCr, whatever an Adobe marker says: an RGB
+    // output carrying one would decode with wrong colours.
+    if (compressor->jpeg_color_space == JCS_RGB) writeJfif = false;
+    compressor->write_JFIF_header = writeJfif ? TRUE : FALSE;
+    installFileDestination(compressor, output);
+    jpeg_write_coefficients(compressor, outputArrays);
+    copySavedMarkers(decompressor, compressor);
+    if (job->workspace) copyCroppedBlocks(job, decompressor, compressor, sourceArrays, job->workspace);
+    jpeg_finish_compress(compressor);
+    jpeg_finish_decompress(decompressor);
+    return true;
+}
+
+}  // namespace
+
+bool transformFile(CropTransform* job, const char16_t* sourcePath, const char16_t* outputPath) {
+    job->errorCode = kEngineOk;
+    job->cropColumns = 0;
+    job->cropRows = 0;
+    job->exifFound = 0;
+    job->workspace = nullptr;
+    textClear(&job->errorText);
+    uint32_t size = openMappedCopyOnWrite(job, sourcePath);
+    if (size == 0) return false;
+    bool ok = false;
+    OsHandle output = createOutputFile(job, outputPath);
+    if (output != kInvalidOsHandle) ok = runTransform(job, &output, size);
+    closeMapped(job);
+    osCloseFile(output);
+    return ok;
+}
+
+// Calls setjmp, so it holds only plain C objects; the job's state lives in `job`, not in locals that
+// change after the jump points are set.
+bool runTransform(CropTransform* job, OsHandle* output, uint32_t sourceSize) {
+    job->onExif = ignoreExif;
+    job->stopAfterExif = stopAtFirstExif;
+    job->onComment = ignoreComment;
+    job->cursor = job->dataStart;
+    int32_t errorCode = job->errorCode;
+    scanMarkers(job, nullptr);
+    // Only exifFound matters here: a broken marker structure is for the library to judge.
+    job->errorCode = errorCode;
+    job->cursor = job->dataStart;
+
+    jpeg_decompress_struct decompressor;
+    jpeg_compress_struct compressor;
+    LibraryErrorManager decompressorErrors;
+    LibraryErrorManager compressorErrors;
+    // Zeroed so that destroying an object that was never created does nothing.
+    memset(&decompressor, 0, sizeof decompressor);
+    memset(&compressor, 0, sizeof compressor);
+    decompressor.err = prepareLibraryErrorManager(&decompressorErrors);
+    decompressor.client_data = &job->errorText;
+    compressor.err = prepareLibraryErrorManager(&compressorErrors);
+    compressor.client_data = &job->errorText;
+    if (setjmp(decompressorErrors.jumpPoint)) {
+        jpeg_destroy_compress(&compressor);
+        jpeg_destroy_decompress(&decompressor);
+        return false;
+    }
+    jpeg_create_decompress(&decompressor);
+    if (setjmp(compressorErrors.jumpPoint)) {
+        jpeg_destroy_compress(&compressor);
+        jpeg_destroy_decompress(&decompressor);
+        return false;
+    }
+    jpeg_create_compress(&compressor);
+    bool ok = transcode(job, &decompressor, &compressor, output, sourceSize);
+    jpeg_destroy_compress(&compressor);
+    jpeg_destroy_decompress(&decompressor);
+    return ok;
+}
+
+void planCrop(CropTransform* job, j_decompress_ptr decompressor) {
+    bool grayscaleFromColour =
+        job->saveGrayscale && decompressor->jpeg_color_space == JCS_YCbCr && decompressor->num_components == 3;
+    job->outputComponents = grayscaleFromColour ? 1 : decompressor->num_components;
+    decompressor->scale_num = 1;
+    decompressor->scale_denom = 1;
+    jpeg_core_output_dimensions(decompressor);
+    if (job->outputComponents > 1) {
+        job->cellWidth = 8u * static_cast<uint32_t>(decompressor->max_h_samp_factor);
+        job->cellHeight = 8u * static_cast<uint32_t>(decompressor->max_v_samp_factor);
+    } else {
+        job->cellWidth = 8;
+        job->cellHeight = 8;
+    }
+    job->outputWidth = decompressor->image_width;
+    job->outputHeight = decompressor->image_height;
+    job->cropColumns = 0;
+    job->cropRows = 0;
+    job->workspace = nullptr;
+    if (job->cropEnabled) {
+        const CropRequest& crop = job->crop;
+        if (crop.left >= job->outputWidth || crop.top >= job->outputHeight) ERREXIT(decompressor, JERR_BAD_CROP_SPEC);
+        if (crop.width == 0 || crop.width > job->outputWidth || crop.height == 0 || crop.height > job->outputHeight ||
+            crop.left > job->outputWidth - crop.width || crop.top > job->outputHeight - crop.height) {
+            ERREXIT(decompressor, JERR_BAD_CROP_SPEC);
+        }
+        job->outputWidth = crop.width + crop.left % job->cellWidth;
+        job->cropColumns = crop.left / job->cellWidth;
+        job->outputHeight = crop.height + crop.top % job->cellHeight;
+        job->cropRows = crop.top / job->cellHeight;
+    }
+    if (job->cropColumns == 0 && job->cropRows == 0) return;
+    auto* workspace = static_cast<jvirt_barray_ptr*>((*decompressor->mem->alloc_small)(
+        common(decompressor), JPOOL_IMAGE, sizeof(jvirt_barray_ptr) * static_cast<size_t>(job->outputComponents)));
+    const uint32_t cellsAcross = (job->outputWidth + job->cellWidth - 1) / job->cellWidth;
+    const uint32_t cellsDown = (job->outputHeight + job->cellHeight - 1) / job->cellHeight;
+    for (int c = 0; c < job->outputComponents; c++) {
+        int h, v;
+        outputSampling(job, decompressor, c, &h, &v);
+        workspace[c] = (*decompressor->mem->request_virt_barray)(common(decompressor), JPOOL_IMAGE, FALSE,
+                                                                cellsAcross * static_cast<uint32_t>(h),
+                                                                cellsDown * static_cast<uint32_t>(v),
+                                                                static_cast<JDIMENSION>(v));
+    }
+    job->workspace = workspace;
+}
+
+jvirt_barray_ptr* adjustOutputParameters(CropTransform* job, j_decompress_ptr decompressor,
+                                         j_compress_ptr compressor, jvirt_barray_ptr* sourceArrays) {
+    if (job->saveGrayscale) {
+        bool colourToGray = compressor->jpeg_color_space == JCS_YCbCr && compressor->num_components == 3;
+        bool alreadyGray = compressor->jpeg_color_space == JCS_GRAYSCALE && compressor->num_components == 1;
+        // Only the luminance blocks are kept, so they must cover the picture at full resolution.
+        bool lumaIsFull = decompressor->comp_info[0].h_samp_factor == decompressor->max_h_samp_factor &&
+                          decompressor->comp_info[0].v_samp_factor == decompressor->max_v_samp_factor;
+        if (!(colourToGray || alreadyGray) || !lumaIsFull) ERREXIT(compressor, JERR_CONVERSION_NOTIMPL);
+        int table = compressor->comp_info[0].quant_tbl_no;
+        jpeg_set_colorspace(compressor, JCS_GRAYSCALE);
+        compressor->comp_info[0].quant_tbl_no = table;
+    } else if (job->outputComponents == 1) {
+        compressor->comp_info[0].h_samp_factor = 1;
+        compressor->comp_info[0].v_samp_factor = 1;
+    }
+    compressor->jpeg_width = job->outputWidth;
+    compressor->jpeg_height = job->outputHeight;
+    for (jpeg_saved_marker_ptr marker = decompressor->marker_list; marker; marker = marker->next) {
+        if (marker->marker != JPEG_APP0 + 1) continue;
+        if (markerDataBeginsWith(marker, "Exif\0\0", 6)) {
+            compressor->write_JFIF_header = FALSE;
+            if (job->outputWidth != decompressor->image_width || job->outputHeight != decompressor->image_height) {
+                fixExifDimensions(marker->data + 6, marker->data_length - 6, job->outputWidth, job->outputHeight);
+            }
+        }
+        break;
+    }
+    return job->workspace ? job->workspace : sourceArrays;
+}
+
+void copyCroppedBlocks(CropTransform* job, j_decompress_ptr decompressor, j_compress_ptr compressor,
+                       jvirt_barray_ptr* sourceArrays, jvirt_barray_ptr* workspace) {
+    for (int c = 0; c < compressor->num_components; c++) {
+        int h, v;
+        outputSampling(job, decompressor, c, &h, &v);
+        const JDIMENSION xBlocks = job->cropColumns * static_cast<uint32_t>(h);
+        const JDIMENSION yBlocks = job->cropRows * static_cast<uint32_t>(v);
+        const JDIMENSION cellsAcross = (job->outputWidth + job->cellWidth - 1) / job->cellWidth;
+        const JDIMENSION cellsDown = (job->outputHeight + job->cellHeight - 1) / job->cellHeight;
+        const JDIMENSION blocksAcross = cellsAcross * static_cast<JDIMENSION>(h);
+        const JDIMENSION blocksDown = cellsDown * static_cast<JDIMENSION>(v);
+        for (JDIMENSION row = 0; row < blocksDown; row += static_cast<JDIMENSION>(v)) {
+            JBLOCKARRAY target = (*decompressor->mem->access_virt_barray)(common(decompressor), workspace[c], row,
+                                                                          static_cast<JDIMENSION>(v), TRUE);
+            JBLOCKARRAY source = (*decompressor->mem->access_virt_barray)(
+                common(decompressor), sourceArrays[c], row + yBlocks, static_cast<JDIMENSION>(v), FALSE);
+            for (int i = 0; i < v; i++) memcpy(target[i], source[i] + xBlocks, blocksAcross * sizeof(JBLOCK));
+        }
+    }
+}

@@ -1,0 +1,55 @@
+#pragma once
+// The lossless crop: the quantized DCT blocks inside the crop window are copied into a new JPEG with
+// optimised Huffman tables, optionally one-component (grayscale) and progressive, with the chosen source
+// markers. No pixel is decoded or encoded.
+
+#include <cstdint>
+#include <cstdio>
+
+#include <jpeglib.h>
+
+#include "engine/JpegFile.h"
+
+// The window in source pixels. The engine moves left and top out to the block grid at or before them.
+struct CropRequest {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t left = 0;
+    uint32_t top = 0;
+};
+
+enum MarkerCopyMode : int32_t {
+    kCopyNoMarkers = 0,
+    kCopyComments = 1,
+    kCopyAllMarkers = 2,  // every APPn and COM
+};
+
+struct CropTransform : JpegFile {
+    int32_t markerCopyMode = kCopyAllMarkers;
+    uint8_t saveGrayscale = 0;
+    uint8_t cropEnabled = 0;
+    CropRequest crop;
+    int32_t outputComponents = 0;
+    jvirt_barray_ptr* workspace = nullptr;  // output arrays when the window does not start at (0, 0)
+    uint32_t outputWidth = 0;
+    uint32_t outputHeight = 0;
+    uint32_t cropColumns = 0;  // aligned window origin, in grid cells
+    uint32_t cropRows = 0;
+    uint32_t cellWidth = 0;  // one grid cell (iMCU) in pixels
+    uint32_t cellHeight = 0;
+};
+
+// Writes the cropped picture of `sourcePath` to `outputPath`. The caller sets markerCopyMode,
+// saveGrayscale, isProgressive (write progressive), cropEnabled and crop. False on failure: errorCode
+// 50004/50005, or 50000 with the library's message in errorText. A partial output is left for the
+// caller to delete.
+bool transformFile(CropTransform* job, const char16_t* sourcePath, const char16_t* outputPath);
+// The library sequence over the mapped source; both library objects are destroyed on every path.
+bool runTransform(CropTransform* job, OsHandle* output, uint32_t sourceSize);
+// After jpeg_read_header: output size, grid and window origin; raises JERR_BAD_CROP_SPEC on a bad window.
+void planCrop(CropTransform* job, j_decompress_ptr decompressor);
+// After jpeg_copy_critical_parameters: grayscale, sampling, output size, Exif. Returns the arrays to write.
+jvirt_barray_ptr* adjustOutputParameters(CropTransform* job, j_decompress_ptr decompressor,
+                                         j_compress_ptr compressor, jvirt_barray_ptr* sourceArrays);
+void copyCroppedBlocks(CropTransform* job, j_decompress_ptr decompressor, j_compress_ptr compressor,
+                       jvirt_barray_ptr* sourceArrays, jvirt_barray_ptr* workspace);
