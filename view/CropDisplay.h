@@ -1,0 +1,16 @@
+#pragma once
+// While crop mode lasts the view paints a 24-bit copy of the picture whose outside of the crop rectangle is
+// shaded. The picture record shows the copy (with a plain 24-bit header) and gets its own header and bits
+// back when crop mode ends, so an accepted crop is cut from the bitmap as it was loaded.
+
+struct CropEditor;
+struct DecodedImage;
+
+// Keeps the picture's header and bits in the editor, makes the unshaded 24-bit source (a conversion for
+// 8-bit pictures) and the display copy, and installs the copy. False when memory runs out; the picture is
+// then unchanged and nothing stays allocated.
+bool makeCropDisplay(CropEditor* editor, DecodedImage* picture);
+// Rebuilds the copy from the source: outside the rectangle through the shade table, inside unchanged.
+void buildShadedDisplay(CropEditor* editor);
+// Puts the saved header and bits back and frees the copy and any conversion. Safe to call twice.
+void restoreCropDisplay(CropEditor* editor, DecodedImage* picture);
