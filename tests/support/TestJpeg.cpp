@@ -111,7 +111,8 @@ bool encode(EncodeJob* job) {
         int y = static_cast<int>(compressor.next_scanline);
         for (int x = 0; x < options.width; x++) {
             for (int c = 0; c < compressor.input_components; c++) {
-                row[size_t(x) * compressor.input_components + c] = sampleAt(x, y, c, options.seed);
+                row[size_t(x) * compressor.input_components + c] =
+                    options.solid.empty() ? sampleAt(x, y, c, options.seed) : options.solid[c % options.solid.size()];
             }
         }
         JSAMPROW rows[1] = {row.data()};
@@ -302,7 +303,7 @@ std::vector<uint8_t> makeExifData(const ExifOptions& options) {
     }
     const size_t ifd1 = exifIfd + 2 + exifEntries.size() * 12 + 4;
     const bool hasThumbnail = !options.thumbnail.empty();
-    const size_t thumbnailAt = ifd1 + 2 + 3 * 12 + 4;
+    const size_t thumbnailAt = ifd1 + 2 + 3 * 12 + 4 + options.paddingBeforeThumbnail;
     putIfd(tiff, ifd0, {{0x0112, 3, 1, options.orientation}, {0x8769, 4, 1, uint32_t(exifIfd)}},
            hasThumbnail ? uint32_t(ifd1) : 0, be);
     putIfd(tiff, exifIfd, exifEntries, 0, be);
@@ -312,6 +313,7 @@ std::vector<uint8_t> makeExifData(const ExifOptions& options) {
         putIfd(tiff, ifd1,
                {{0x0103, 3, 1, 6}, {0x0201, 4, 1, uint32_t(thumbnailAt)}, {0x0202, 4, 1, uint32_t(options.thumbnail.size())}},
                0, be);
+        tiff.resize(thumbnailAt, 0);
         tiff.insert(tiff.end(), options.thumbnail.begin(), options.thumbnail.end());
     }
     put32(tiff, 4, options.ifd0OffsetOverride ? options.ifd0OffsetOverride : uint32_t(ifd0), be);

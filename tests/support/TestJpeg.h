@@ -31,6 +31,7 @@ struct TestJpegOptions {
     int xDensity = 1;
     int yDensity = 1;
     uint32_t seed = 1;                // varies the picture
+    std::vector<uint8_t> solid;       // when not empty: every pixel gets these input samples instead
     std::vector<TestMarker> markers;  // written after the library's own markers, in this order
 };
 
@@ -46,6 +47,7 @@ struct ExifOptions {
     uint16_t orientation = 1;        // IFD0 tag 0x0112
     std::vector<uint8_t> thumbnail;  // a JPEG for IFD1 (JPEGInterchangeFormat); none when empty
     uint32_t ifd0OffsetOverride = 0;  // when not 0, written as the IFD0 offset instead of the real one
+    uint32_t paddingBeforeThumbnail = 0;  // zero bytes between IFD1 and the thumbnail
 };
 
 // Data of an APP1 Exif segment, beginning "Exif\0\0".
