@@ -7,7 +7,6 @@
 #include <cstdint>
 
 #include "common/TextBuffer.h"
-#include "view/ImageView.h"
 
 struct HWND__;
 struct HFONT__;
@@ -72,7 +71,6 @@ struct AppState {
     uint64_t openedWriteTime = 0;  // FILETIME units
     DecodedImage* picture = nullptr;  // the displayed picture, replaced by each load or accepted crop
     CropEditor* cropEditor = nullptr;  // exists exactly while crop mode is on
-    ViewState viewState;  // zoom, scroll and paint state of the image view; its zoom is mirrored in zoomFactor
 };
 
 extern AppState appState;
