@@ -43,3 +43,15 @@ void* osAllocPages(size_t bytes);
 void osFreePages(void* pages, size_t bytes);
 // Appends a message of the JPEG library (narrow text) to `text`: the ANSI code page on Windows, UTF-8 elsewhere.
 bool osAppendLibraryMessage(TextBuffer* text, const char* message);
+
+// Random-access reads and writes for small record files (the settings file).
+// Read and write, not shared, like ReadWriteExclusive, but creating a missing file.
+OsHandle osOpenOrCreateExclusive(const char16_t* path);
+// Reads up to `bytes` at `offset`; `got` receives how many arrived. False only on an I/O error.
+bool osReadAt(OsHandle file, uint64_t offset, void* data, uint32_t bytes, uint32_t* got);
+// Writes at `offset`; `written` receives how many bytes reached the file. True only when all did.
+bool osWriteAt(OsHandle file, uint64_t offset, const void* data, uint32_t bytes, uint32_t* written);
+bool osSetFileSize(OsHandle file, uint64_t size);
+bool osFolderExists(const char16_t* path);
+// Creates one folder level; true when it exists afterwards.
+bool osCreateFolder(const char16_t* path);

@@ -170,3 +170,58 @@ void osFreePages(void* pages, size_t bytes) {
 bool osAppendLibraryMessage(TextBuffer* text, const char* message) {
     return textAppendUtf8(text, message, strlen(message));
 }
+
+OsHandle osOpenOrCreateExclusive(const char16_t* path) {
+    NativePath name(path);
+    if (!name.bytes) return kInvalidOsHandle;
+    int fd = open(name.bytes, O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return kInvalidOsHandle;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
+        flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return kInvalidOsHandle;
+    }
+    return fd;
+}
+
+bool osReadAt(OsHandle file, uint64_t offset, void* data, uint32_t bytes, uint32_t* got) {
+    *got = 0;
+    char* p = static_cast<char*>(data);
+    while (*got < bytes) {
+        ssize_t n = pread(static_cast<int>(file), p + *got, bytes - *got, static_cast<off_t>(offset + *got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return false;
+        if (n == 0) break;
+        *got += static_cast<uint32_t>(n);
+    }
+    return true;
+}
+
+bool osWriteAt(OsHandle file, uint64_t offset, const void* data, uint32_t bytes, uint32_t* written) {
+    *written = 0;
+    const char* p = static_cast<const char*>(data);
+    while (*written < bytes) {
+        ssize_t n = pwrite(static_cast<int>(file), p + *written, bytes - *written, static_cast<off_t>(offset + *written));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        *written += static_cast<uint32_t>(n);
+    }
+    return true;
+}
+
+bool osSetFileSize(OsHandle file, uint64_t size) { return ftruncate(static_cast<int>(file), static_cast<off_t>(size)) == 0; }
+
+bool osFolderExists(const char16_t* path) {
+    NativePath name(path);
+    struct stat info;
+    return name.bytes && stat(name.bytes, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool osCreateFolder(const char16_t* path) {
+    NativePath name(path);
+    if (!name.bytes) return false;
+    if (mkdir(name.bytes, 0777) == 0) return true;
+    struct stat info;
+    return errno == EEXIST && stat(name.bytes, &info) == 0 && S_ISDIR(info.st_mode);
+}

@@ -125,3 +125,58 @@ bool osAppendLibraryMessage(TextBuffer* text, const char* message) {
     if (converted <= 0) return false;
     return textSetLength(text, text->length + static_cast<size_t>(converted) - 1);
 }
+
+OsHandle osOpenOrCreateExclusive(const char16_t* path) {
+    HANDLE file = CreateFileW(asWide(path), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        // As in osOpenFile: Wine running as root opens a read-only file for writing.
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!GetFileInformationByHandle(file, &info) || (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+            CloseHandle(file);
+            return kInvalidOsHandle;
+        }
+    }
+    return reinterpret_cast<OsHandle>(file);
+}
+
+static OVERLAPPED overlappedAt(uint64_t offset) {
+    OVERLAPPED at = {};
+    at.Offset = static_cast<DWORD>(offset);
+    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+    return at;
+}
+
+bool osReadAt(OsHandle file, uint64_t offset, void* data, uint32_t bytes, uint32_t* got) {
+    OVERLAPPED at = overlappedAt(offset);
+    DWORD read = 0;
+    bool ok = ReadFile(asHandle(file), data, bytes, &read, &at) != 0;
+    // Reading at or past the end of a synchronous file reports ERROR_HANDLE_EOF.
+    if (!ok && GetLastError() == ERROR_HANDLE_EOF) ok = true;
+    *got = ok ? read : 0;
+    return ok;
+}
+
+bool osWriteAt(OsHandle file, uint64_t offset, const void* data, uint32_t bytes, uint32_t* written) {
+    OVERLAPPED at = overlappedAt(offset);
+    DWORD count = 0;
+    bool ok = WriteFile(asHandle(file), data, bytes, &count, &at) != 0;
+    *written = ok ? count : 0;
+    return ok && count == bytes;
+}
+
+bool osSetFileSize(OsHandle file, uint64_t size) {
+    LARGE_INTEGER position;
+    position.QuadPart = static_cast<LONGLONG>(size);
+    return SetFilePointerEx(asHandle(file), position, nullptr, FILE_BEGIN) && SetEndOfFile(asHandle(file));
+}
+
+bool osFolderExists(const char16_t* path) {
+    DWORD attributes = GetFileAttributesW(asWide(path));
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool osCreateFolder(const char16_t* path) {
+    if (CreateDirectoryW(asWide(path), nullptr)) return true;
+    return GetLastError() == ERROR_ALREADY_EXISTS && osFolderExists(path);
+}
