@@ -32,7 +32,7 @@ enum SettingsSlotIndex : uint32_t {
     kSlotLargeDialogFont = 40,
 };
 
-constexpr int32_t kDefaultMouseBindings[kMouseBindingCount] = {0, 0, 5220, 0, 0, 5231, 5230};
+constexpr int32_t kDefaultMouseBindings[kMouseBindingSlots] = {0, 0, 5220, 0, 0, 5231, 5230};
 constexpr RatioPreset kDefaultPresets[kRatioPresetCount] = {{0, 0}, {1024, 768}, {1, 1}};
 
 bool isMaskShading(int32_t value) {
@@ -51,7 +51,7 @@ void loadKeyBindings(const SettingsReader& reader, Settings* settings) {
     int32_t count = static_cast<int32_t>(length / 6);
     for (int32_t i = 0; i < count; i++) {
         const uint8_t* p = block + 6 * i;
-        KeyBinding& binding = settings->keyBindings[i];
+        CommandBinding& binding = settings->keyBindings[i];
         binding.flags = p[0];
         binding.reserved = p[1];
         binding.key = static_cast<uint16_t>(p[2] | p[3] << 8);
@@ -67,8 +67,8 @@ bool writeTextSlot(SettingsWriter* writer, uint32_t slot, const TextBuffer& text
 }  // namespace
 
 void loadSettings(const SettingsReader& reader, Settings* settings) {
-    for (int i = 0; i < kMouseBindingCount; i++) {
-        settings->mouseBindings[i] = reader.readInt(kSlotMouseBindings + i, kDefaultMouseBindings[i]);
+    for (int i = 0; i < kMouseBindingSlots; i++) {
+        settings->mouseBindings.slots[i] = reader.readInt(kSlotMouseBindings + i, kDefaultMouseBindings[i]);
     }
     int32_t shading = reader.readInt(kSlotMaskShading, 1);
     settings->maskShading = isMaskShading(shading) ? shading : 1;
@@ -103,7 +103,7 @@ void loadWindowPlacement(const SettingsReader& reader, Settings* settings) {
     settings->windowHeight = reader.readInt(kSlotWindowHeight, 600);
 }
 
-bool saveSettings(const Settings& settings, const FramePlacement& placement, const KeyBinding* accelerators,
+bool saveSettings(const Settings& settings, const FramePlacement& placement, const CommandBinding* accelerators,
                   int32_t acceleratorCount) {
     SettingsWriter writer;
     if (!writer.open(textChars(&settings.settingsPath))) return false;
@@ -119,7 +119,7 @@ bool saveSettings(const Settings& settings, const FramePlacement& placement, con
     writer.writeInt(kSlotFontWeight, settings.fontWeight);
     writer.writeInt(kSlotLargeDialogFont, settings.largeDialogFont ? 1 : 0);
     writeTextSlot(&writer, kSlotLastFolder, settings.lastFolder);
-    for (int i = 0; i < kMouseBindingCount; i++) writer.writeInt(kSlotMouseBindings + i, settings.mouseBindings[i]);
+    for (int i = 0; i < kMouseBindingSlots; i++) writer.writeInt(kSlotMouseBindings + i, settings.mouseBindings.slots[i]);
     writer.writeInt(kSlotCustomizeMousePage, settings.customizeMousePage ? 1 : 0);
     writer.writeInt(kSlotSaveGrayscale, settings.saveGrayscale ? 1 : 0);
     writer.writeInt(kSlotSaveProgressive, settings.saveProgressive ? 1 : 0);

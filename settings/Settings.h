@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "common/TextBuffer.h"
+#include "shell/BindingTable.h"
 
 struct SettingsReader;
 
@@ -14,18 +15,8 @@ struct RatioPreset {
     int32_t height = 0;
 };
 
-// One key binding as stored, in the layout of the platform's accelerator entry (ACCEL), 6 bytes.
-struct KeyBinding {
-    uint8_t flags = 1;  // virtual-key 1, Shift 4, Control 8, Alt 16
-    uint8_t reserved = 0;
-    uint16_t key = 0;
-    uint16_t command = 0;
-};
-static_assert(sizeof(KeyBinding) == 6, "stored key bindings are accelerator entries");
-
 constexpr int kRatioPresetCount = 9;  // entry 0, the free choice, is never stored
-constexpr int kMaxKeyBindings = 24;
-constexpr int kMouseBindingCount = 7;
+constexpr int kMaxKeyBindings = kBindingRowCount;  // stored accelerator entries
 
 // Frame window placement for the exit save, taken by the shell from the live window.
 struct FramePlacement {
@@ -50,9 +41,9 @@ struct Settings {
     RatioPreset ratioPresets[kRatioPresetCount] = {{0, 0}, {1024, 768}, {1, 1}};  // 13 to 28
     int32_t selectedPreset = 0;              // 29
     // Slot 30: the stored accelerator entries exactly as stored; a count of 0 means the default bindings.
-    KeyBinding keyBindings[kMaxKeyBindings];
+    CommandBinding keyBindings[kMaxKeyBindings];
     int32_t keyBindingCount = 0;
-    int32_t mouseBindings[kMouseBindingCount] = {0, 0, 5220, 0, 0, 5231, 5230};  // 31 to 37
+    MouseBindings mouseBindings = {{0, 0, 5220, 0, 0, 5231, 5230}};  // 31 to 37
     bool customizeMousePage = false;         // 38
     TextBuffer fontFace;                     // 39
     bool largeDialogFont = false;            // 40
@@ -70,7 +61,7 @@ void loadSettings(const SettingsReader& reader, Settings* settings);
 // Slots 1 to 5.
 void loadWindowPlacement(const SettingsReader& reader, Settings* settings);
 // The exit save. `accelerators` is the live accelerator table copied out (at most 24 entries are stored).
-bool saveSettings(const Settings& settings, const FramePlacement& placement, const KeyBinding* accelerators,
+bool saveSettings(const Settings& settings, const FramePlacement& placement, const CommandBinding* accelerators,
                   int32_t acceleratorCount);
 // Slots 13 to 29, each time crop mode begins and ends.
 void loadRatioPresets(Settings* settings);

@@ -1,40 +1,11 @@
 #pragma once
-// Identifiers shared by the program and its language modules: command identifiers (which are also the
-// texts naming the commands), text identifiers, dialog templates and their controls. Plain #defines
-// only, because the resource compiler reads this file too.
+// Identifiers shared by the program and its language modules: text identifiers, dialog templates and
+// their controls; the command identifiers, which are also the texts naming the commands, come from
+// shell/CommandIds.h. Plain #defines only, because the resource compiler reads this file too.
 
-// Commands. The text of a command's name has the command's number; the text appended to it in menus
-// has the number plus TXT_MENU_SUFFIX.
-#define CMD_REVERT 5000
-#define CMD_SAVE 5010
-#define CMD_CUSTOMIZE 5020
-#define CMD_OPTIONS 5030
-#define CMD_HELP 5040
-#define CMD_ABOUT 5050
-#define CMD_OPEN 5100
-#define CMD_SAVE_AS 5110
-#define CMD_FILE_LIST 5120
-#define CMD_SHADING_MENU 5130
-#define CMD_SHADE_QUARTER 5132
-#define CMD_SHADE_EIGHTH 5133
-#define CMD_SHADE_BLACK 5134
-#define CMD_SHADE_GREY 5135
-#define CMD_SHADE_WHITE 5136
-#define CMD_ZOOM_FIT 5200
-#define CMD_ZOOM_100 5210
-#define CMD_ZOOM_TOGGLE 5220
-#define CMD_ZOOM_IN 5230
-#define CMD_ZOOM_OUT 5231
-#define CMD_SHADE_HALF 5300
-#define CMD_SAVE_GRAYSCALE 5400
-#define CMD_SAVE_PROGRESSIVE 5410
-#define CMD_MARKERS_NONE 5420
-#define CMD_MARKERS_COMMENTS 5421
-#define CMD_MARKERS_ALL 5422
-#define CMD_CROP 5430
-#define CMD_CROP_ACCEPT 5500
-#define CMD_CROP_CANCEL 5501
-#define CMD_CROP_MAXIMAL 5502
+#include "shell/CommandIds.h"
+
+// The text appended to a command's name in its menu item has the command's number plus this.
 #define TXT_MENU_SUFFIX 10000
 
 // Texts.
@@ -115,16 +86,8 @@
 #define IDC_PRESET_WIDTH_FIRST 4620
 #define IDC_PRESET_HEIGHT_FIRST 4630
 
-// Controls made by the control factory.
+// Controls made by the control factory beside those of shell/CommandIds.h.
 #define IDC_FILE_LIST_BOX 1010
-#define IDC_ZOOM_LABEL 1030
-#define IDC_ZOOM_EDIT 1031
-#define IDC_ZOOM_SPIN 1032
-#define IDC_ZOOM_UNIT 1033
-#define IDC_CROP_LEFT_EDIT 1110
-#define IDC_CROP_TOP_EDIT 1111
-#define IDC_CROP_RIGHT_EDIT 1112
-#define IDC_CROP_BOTTOM_EDIT 1113
 #define IDC_CROP_LEFT_SPIN 1120
 #define IDC_CROP_TOP_SPIN 1121
 #define IDC_CROP_RIGHT_SPIN 1122
@@ -134,4 +97,3 @@
 #define IDC_CROP_RIGHT_LABEL 1132
 #define IDC_CROP_BOTTOM_LABEL 1133
 #define IDC_RATIO_LABEL 1140
-#define IDC_RATIO_BOX 1141

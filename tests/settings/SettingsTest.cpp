@@ -57,7 +57,7 @@ TEST(Settings, NoFileGivesDefaultsAndExitSaveLayout) {
     EXPECT_EQ(settings.markerCopyMode, 2);
     EXPECT_EQ(settings.keyBindingCount, 0);
     const int32_t mouse[7] = {0, 0, 5220, 0, 0, 5231, 5230};
-    for (int i = 0; i < 7; i++) EXPECT_EQ(settings.mouseBindings[i], mouse[i]) << i;
+    for (int i = 0; i < 7; i++) EXPECT_EQ(settings.mouseBindings.slots[i], mouse[i]) << i;
     EXPECT_EQ(settings.ratioPresets[1].width, 1024);
     EXPECT_EQ(settings.ratioPresets[1].height, 768);
     EXPECT_EQ(settings.ratioPresets[2].width, 1);
@@ -73,7 +73,7 @@ TEST(Settings, NoFileGivesDefaultsAndExitSaveLayout) {
     placement.top = 20;
     placement.right = 1016;
     placement.bottom = 788;
-    KeyBinding accelerators[2];
+    CommandBinding accelerators[2];
     accelerators[0].flags = 9;
     accelerators[0].reserved = 0xAA;  // not stored
     accelerators[0].key = 0x4F;
@@ -239,7 +239,7 @@ TEST(Settings, CropModeSaveKeepsTextsAndBindings) {
     textAssign(&settings.fontFace, u"MS UI Gothic");
     textAssign(&settings.lastFolder, u16(dir.path).c_str());
     settings.maskShading = 128;
-    KeyBinding binding;
+    CommandBinding binding;
     binding.flags = 1;
     binding.key = 0x20;
     binding.command = 5220;
