@@ -43,23 +43,6 @@ bool acceleratorIgnored(uint32_t value, const AppState& state) {
     return (value >> 16) == CMD_SOURCE_ACCELERATOR && state.dragMode != 0;
 }
 
-double zoomInFrom(double zoom) {
-    if (zoom == kMaxZoom) return zoom;
-    double next = zoom + kZoomStep;
-    return next > kMaxZoom ? kMaxZoom : next;
-}
-
-double zoomOutFrom(double zoom) {
-    if (zoom == kMinZoom) return zoom;
-    double next = zoom - kZoomStep;
-    return next < kMinZoom ? kMinZoom : next;
-}
-
-int32_t zoomedExtent(uint32_t side, double zoom) {
-    int32_t extent = int32_t(double(side) * zoom + 0.5);
-    return extent < 1 ? 1 : extent;
-}
-
 int maskShadingOf(uint32_t command) {
     switch (command) {
     case CMD_SHADE_HALF: return 1;

@@ -1,4 +1,4 @@
-// The portable rules of the shell: gates, zoom steps, the frame title and the work-area fit.
+// The portable rules of the shell: gates, the frame title and the work-area fit.
 #include <gtest/gtest.h>
 
 #include "shell/AppState.h"
@@ -47,22 +47,6 @@ TEST(CommandGates, AcceleratorsIgnoredOnlyDuringDrags) {
         EXPECT_TRUE(acceleratorIgnored(fromKey, state)) << drag;
         EXPECT_FALSE(acceleratorIgnored(CMD_ZOOM_IN, state)) << drag;  // the same command from a menu runs
     }
-}
-
-TEST(CommandGates, ZoomStepsStopAtTheLimits) {
-    EXPECT_DOUBLE_EQ(zoomInFrom(15.95), 16.0);
-    EXPECT_EQ(zoomInFrom(16.0), 16.0);
-    EXPECT_DOUBLE_EQ(zoomOutFrom(0.05), 0.01);
-    EXPECT_EQ(zoomOutFrom(0.01), 0.01);
-    EXPECT_NEAR(zoomOutFrom(0.15), 0.05, 1e-12);
-    EXPECT_NEAR(zoomInFrom(0.01), 0.11, 1e-12);
-    double z = 1.0;
-    for (int i = 0; i < 9; ++i) z = zoomOutFrom(z);
-    EXPECT_NEAR(z, 0.1, 1e-9);
-    EXPECT_DOUBLE_EQ(zoomOutFrom(z), 0.01);  // never 0
-    EXPECT_EQ(zoomedExtent(1000, 0.0005), 1);
-    EXPECT_EQ(zoomedExtent(101, 0.5), 51);  // 50.5 rounds up
-    EXPECT_EQ(zoomedExtent(333, 0.3), 100);
 }
 
 TEST(CommandGates, ShadingValuesOfTheCommands) {
