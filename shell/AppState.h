@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "common/TextBuffer.h"
+#include "shell/BindingTable.h"
 
 struct HWND__;
 struct HFONT__;
@@ -54,13 +55,15 @@ struct AppState {
     HMENU__* containerMenu = nullptr;
     HMENU__* contextMenu = nullptr;  // item 0 of the container
     HMENU__* shadingMenu = nullptr;  // item 1 of the container
+    BindingTable bindings;               // the 24 rows shown in menus and tooltips
+    CommandItem commandItems[kBindingRowCount];  // owner-draw data of the menu items, one per row
 
     bool imageLoaded = false;
     bool cropMode = false;
     int cropState = 0;
     int dragMode = 0;  // 0 idle, 1 left drag, 2 right press, 3 pan or zoom-label drag, 4 nothing to pan
     bool inputLock = false;
-    bool inputGuard = false;  // the program itself is writing the zoom edit
+    bool inputGuard = true;   // off while the program itself writes a field or the zoom edit
     bool cropKeysEnabled = false;
     bool documentModified = false;
     bool cropApplied = false;
