@@ -7,15 +7,10 @@
 
 #include "common/TextBuffer.h"
 #include "shell/BindingTable.h"
+#include "view/CropRect.h"  // RatioPreset and kRatioPresetCount (entry 0, the free choice, is never stored)
 
 struct SettingsReader;
 
-struct RatioPreset {
-    int32_t width = 0;  // a preset with a zero term is free
-    int32_t height = 0;
-};
-
-constexpr int kRatioPresetCount = 9;  // entry 0, the free choice, is never stored
 constexpr int kMaxKeyBindings = kBindingRowCount;  // stored accelerator entries
 
 // Frame window placement for the exit save, taken by the shell from the live window.

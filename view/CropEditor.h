@@ -7,7 +7,6 @@
 
 #include "view/CropRect.h"
 
-constexpr int kRatioPresetCount = 9;  // entry 0 is always free; 1..8 are the user's
 constexpr int kUserPresetCount = 8;
 constexpr int kBitmapInfoBytes = 40 + 256 * 4;  // bitmap header and palette as the decode lays them out
 

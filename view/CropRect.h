@@ -22,6 +22,8 @@ struct RatioPreset {
     int32_t height = 0;
 };
 
+constexpr int kRatioPresetCount = 9;  // entry 0 is always free; 1..8 are the user's
+
 inline int32_t cropWidth(const CropRect& rect) { return rect.right - rect.left + 1; }
 inline int32_t cropHeight(const CropRect& rect) { return rect.bottom - rect.top + 1; }
 inline bool operator==(const CropRect& a, const CropRect& b) {
