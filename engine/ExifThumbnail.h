@@ -1,0 +1,61 @@
+#pragma once
+// Regenerating the JPEG thumbnail inside the Exif segment (IFD1) of a freshly saved file, from the picture
+// shown after the crop, so that the thumbnail shows what the file now holds. The file is rewritten from the
+// Exif segment on; a rewrite that fails part-way puts the old bytes back.
+
+#include <cstdint>
+
+#include "engine/BitmapInfo.h"
+#include "engine/JpegFile.h"
+
+struct DecodedImage;
+
+constexpr uint32_t kExifSegmentMax = 65533;    // 0xFFFD: the most data after a segment's length field
+constexpr uint32_t kThumbnailSide = 160;
+constexpr int kThumbnailQuality = 80;
+
+// The encoder's context: a JpegFile (isGrayscale, isProgressive, errorCode, errorText) plus its settings.
+struct ThumbnailEncoder : JpegFile {
+    uint32_t width = 0;
+    uint32_t height = 0;
+    uint32_t sourceBitCount = 24;  // 8 or 24
+    uint32_t stride = 0;           // of the 24-bit rows
+    uint32_t imageSize = 0;        // stride × height, 0 when 4 GiB or more
+    uint8_t* output = nullptr;
+    uint32_t capacity = 0;
+    uint32_t produced = 0;  // bytes of the last encoding
+    int quality = kThumbnailQuality;
+    int hSampling = 2;  // of the first component
+    int vSampling = 2;
+};
+
+struct ThumbnailJob {
+    uint8_t* buffer = nullptr;          // 2 × 65,533 bytes: encoder output, then the Exif segment copy
+    uint8_t* exifCopy = nullptr;        // the segment's data from "Exif" on
+    uint8_t* thumbnailAt = nullptr;     // 6 + the thumbnail offset into exifCopy
+    uint8_t* lengthEntryAt = nullptr;   // value of the JPEGInterchangeFormatLength entry in exifCopy
+    uint32_t thumbnailLimit = 0;        // the largest thumbnail that keeps the segment within 65,535 bytes
+    uint32_t newSize = 0;
+    uint32_t lengthEntryOffset = 0;     // from findExifThumbnail, relative to the TIFF header; 0 when none
+    JpegFile file;
+};
+
+// Where the Exif APP1 segment lies in a file: from its length field to one past its last byte.
+struct ExifSegmentPlace {
+    uint32_t start = 0;
+    uint32_t end = 0;
+};
+
+// Replaces the thumbnail of `outputPath` by one made from `shown`. True when the file was rewritten;
+// false (file unchanged) when there is no thumbnail to replace or any step fails.
+bool regenerateExifThumbnail(const char16_t* outputPath, const DecodedImage* shown, bool grayscale);
+// The onExif hook of scanMarkers, with `cursor` at IFD0 and `argument` the ThumbnailJob: yields the
+// thumbnail offset (relative to the TIFF header), 0 when there is none.
+uint32_t findExifThumbnail(JpegFile* file, void* argument);
+// The thumbnail size for a w × h picture: at most 160 on the longer side; a side may come out 0.
+void chooseThumbnailSize(uint32_t width, uint32_t height, uint32_t* thumbnailWidth, uint32_t* thumbnailHeight);
+bool encodeWithinSize(ThumbnailEncoder* encoder, uint8_t* output, uint32_t* capacity, const RgbQuad* palette,
+                      const uint8_t* pixels, uint32_t limit);
+bool encodeThumbnail(ThumbnailEncoder* encoder, const uint8_t* pixels);
+bool locateExifSegment(const uint8_t* data, uint32_t size, ExifSegmentPlace* place);
+bool rewriteExifSegment(const char16_t* path, const ThumbnailJob* job);
