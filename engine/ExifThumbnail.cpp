@@ -276,7 +276,8 @@ bool rewriteExifSegment(const char16_t* path, const ThumbnailJob* job) {
         data = static_cast<uint8_t*>(malloc(size));
         const uint32_t before = static_cast<uint32_t>(job->thumbnailAt - job->exifCopy);
         const uint32_t length = before + job->newSize + 2;
-        if (data && osReadFileAt(file, 0, data, size) && locateExifSegment(data, size, &place) &&
+        uint32_t got = 0;
+        if (data && osReadAt(file, 0, data, size, &got) && got == size && locateExifSegment(data, size, &place) &&
             place.end - place.start == job->file.exifLength && length <= 0xFFFF) {
             const uint32_t rest = size - place.end;
             const uint32_t tailSize = length + rest;
@@ -286,9 +287,10 @@ bool rewriteExifSegment(const char16_t* path, const ThumbnailJob* job) {
                 tail[1] = static_cast<uint8_t>(length);
                 memcpy(tail + 2, job->exifCopy, length - 2);
                 memcpy(tail + length, data + place.end, rest);
-                ok = osWriteFileAt(file, place.start, tail, tailSize) && osSetFileSize(file, place.start + tailSize);
+                uint32_t written = 0;
+                ok = osWriteAt(file, place.start, tail, tailSize, &written) && osSetFileSize(file, place.start + tailSize);
                 if (!ok) {
-                    osWriteFileAt(file, place.start, data + place.start, size - place.start);
+                    osWriteAt(file, place.start, data + place.start, size - place.start, &written);
                     osSetFileSize(file, size);
                 }
             }

@@ -27,11 +27,6 @@ bool osMapFile(OsHandle file, uint32_t size, bool copyOnWrite, intptr_t* mapping
 void osUnmapFile(intptr_t mapping, uint8_t* view, uint32_t size);
 // True only when every byte was written.
 bool osWriteFile(OsHandle file, const void* data, uint32_t bytes);
-// Positioned reads and writes for rewriting part of a file: true only when every byte was transferred.
-bool osReadFileAt(OsHandle file, uint64_t offset, void* data, uint32_t bytes);
-bool osWriteFileAt(OsHandle file, uint64_t offset, const void* data, uint32_t bytes);
-// Cuts or extends the file to `size` bytes.
-bool osSetFileSize(OsHandle file, uint64_t size);
 // Last-write time in 100 ns units since 1601 (a FILETIME), so that both halves compare as on Windows.
 bool osFileWriteTime(OsHandle file, uint64_t* time);
 bool osSetFileWriteTime(const char16_t* path, uint64_t time);

@@ -95,36 +95,6 @@ bool osWriteFile(OsHandle file, const void* data, uint32_t bytes) {
     return true;
 }
 
-bool osReadFileAt(OsHandle file, uint64_t offset, void* data, uint32_t bytes) {
-    char* p = static_cast<char*>(data);
-    while (bytes > 0) {
-        ssize_t n = pread(static_cast<int>(file), p, bytes, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        offset += static_cast<uint64_t>(n);
-        bytes -= static_cast<uint32_t>(n);
-    }
-    return true;
-}
-
-bool osWriteFileAt(OsHandle file, uint64_t offset, const void* data, uint32_t bytes) {
-    const char* p = static_cast<const char*>(data);
-    while (bytes > 0) {
-        ssize_t n = pwrite(static_cast<int>(file), p, bytes, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        offset += static_cast<uint64_t>(n);
-        bytes -= static_cast<uint32_t>(n);
-    }
-    return true;
-}
-
-bool osSetFileSize(OsHandle file, uint64_t size) {
-    return ftruncate(static_cast<int>(file), static_cast<off_t>(size)) == 0;
-}
-
 bool osFileWriteTime(OsHandle file, uint64_t* time) {
     struct stat info;
     if (fstat(static_cast<int>(file), &info) != 0) return false;

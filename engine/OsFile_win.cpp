@@ -61,23 +61,6 @@ bool osWriteFile(OsHandle file, const void* data, uint32_t bytes) {
     return WriteFile(asHandle(file), data, bytes, &written, nullptr) && written == bytes;
 }
 
-static bool seekTo(OsHandle file, uint64_t offset) {
-    LARGE_INTEGER position;
-    position.QuadPart = static_cast<LONGLONG>(offset);
-    return SetFilePointerEx(asHandle(file), position, nullptr, FILE_BEGIN) != 0;
-}
-
-bool osReadFileAt(OsHandle file, uint64_t offset, void* data, uint32_t bytes) {
-    DWORD read = 0;
-    return seekTo(file, offset) && ReadFile(asHandle(file), data, bytes, &read, nullptr) && read == bytes;
-}
-
-bool osWriteFileAt(OsHandle file, uint64_t offset, const void* data, uint32_t bytes) {
-    return seekTo(file, offset) && osWriteFile(file, data, bytes);
-}
-
-bool osSetFileSize(OsHandle file, uint64_t size) { return seekTo(file, size) && SetEndOfFile(asHandle(file)); }
-
 bool osFileWriteTime(OsHandle file, uint64_t* time) {
     FILETIME written;
     if (!GetFileTime(asHandle(file), nullptr, nullptr, &written)) return false;
