@@ -97,3 +97,6 @@
 #define IDC_CROP_RIGHT_LABEL 1132
 #define IDC_CROP_BOTTOM_LABEL 1133
 #define IDC_RATIO_LABEL 1140
+
+// Labels in dialog templates that the program never addresses.
+#define IDC_STATIC (-1)
