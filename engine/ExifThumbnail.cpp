@@ -7,6 +7,7 @@
 #include "engine/ImageOps.h"
 #include "engine/JpegIo.h"
 #include "engine/LibraryError.h"
+#include "engine/LoadPicture.h"
 #include "engine/MarkerScan.h"
 
 namespace {
@@ -313,4 +314,34 @@ bool regenerateExifThumbnail(const char16_t* outputPath, const DecodedImage* sho
     textFree(&job.file.errorText);
     free(job.buffer);
     return rewritten;
+}
+
+bool regenerateThumbnailFromSource(const char16_t* sourcePath, const char16_t* outputPath, const PixelRect* window,
+                                   bool grayscale) {
+    DecodedImage* shown = nullptr;
+    if (!loadPictureFile(&shown, sourcePath)) return false;
+    bool ok = (!window || installCroppedPicture(shown, *window)) && regenerateExifThumbnail(outputPath, shown, grayscale);
+    releasePicture(&shown);
+    return ok;
+}
+
+bool readExifThumbnailInfo(const char16_t* path, bool* hasExif, uint32_t* thumbnailBytes) {
+    *hasExif = false;
+    *thumbnailBytes = 0;
+    ThumbnailJob job;
+    JpegFile* file = &job.file;
+    if (openMappedRead(file, path) == 0) return false;
+    file->onExif = findExifThumbnail;
+    file->stopAfterExif = stopAfterExif;
+    file->onComment = ignoreComment;
+    const uint32_t offset = scanMarkers(file, &job);
+    *hasExif = file->exifFound != 0;
+    if (offset != 0 && job.lengthEntryOffset != 0 &&
+        job.lengthEntryOffset + 4ull <= static_cast<uint64_t>(file->dataEnd - file->tiffStart)) {
+        file->cursor = file->tiffStart + job.lengthEntryOffset;
+        *thumbnailBytes = file->read32(file);
+    }
+    closeMapped(file);
+    textFree(&file->errorText);
+    return true;
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "engine/BitmapInfo.h"
+#include "engine/ImageOps.h"
 #include "engine/JpegFile.h"
 
 struct DecodedImage;
@@ -49,6 +50,12 @@ struct ExifSegmentPlace {
 // Replaces the thumbnail of `outputPath` by one made from `shown`. True when the file was rewritten;
 // false (file unchanged) when there is no thumbnail to replace or any step fails.
 bool regenerateExifThumbnail(const char16_t* outputPath, const DecodedImage* shown, bool grayscale);
+// The same from the source file, for a save without a displayed picture: decodes the source, cuts `window`
+// (null: the whole picture) and regenerates the thumbnail of `outputPath` from that.
+bool regenerateThumbnailFromSource(const char16_t* sourcePath, const char16_t* outputPath, const PixelRect* window,
+                                   bool grayscale);
+// Whether the file carries an Exif segment, and the byte length of its thumbnail (0 when it has none).
+bool readExifThumbnailInfo(const char16_t* path, bool* hasExif, uint32_t* thumbnailBytes);
 // The onExif hook of scanMarkers, with `cursor` at IFD0 and `argument` the ThumbnailJob: yields the
 // thumbnail offset (relative to the TIFF header), 0 when there is none.
 uint32_t findExifThumbnail(JpegFile* file, void* argument);

@@ -448,3 +448,48 @@ TEST(ExifThumbnail, DamagedExifDataNeverBreaksTheFile) {
         }
     }
 }
+
+TEST(ExifThumbnail, RegeneratingFromTheSourceFileCutsTheSameWindow) {
+    TempDir dir;
+    std::string source = dir.file("source.jpg"), viaShown = dir.file("a.jpg"), viaSource = dir.file("b.jpg");
+    writeFileBytes(source, photoWithExif(320, 240, true, oldThumbnail()));
+    ASSERT_TRUE(runCropOnFile(source, viaShown, window(32, 16, 200, 150)).ok);
+    ASSERT_TRUE(runCropOnFile(source, viaSource, window(32, 16, 200, 150)).ok);
+    DecodedImage* shown = nullptr;
+    ASSERT_TRUE(loadPictureFile(&shown, u16(source).c_str()));
+    ASSERT_TRUE(installCroppedPicture(shown, {32, 16, 231, 165}));
+    ASSERT_TRUE(regenerateExifThumbnail(u16(viaShown).c_str(), shown, false));
+    releasePicture(&shown);
+    const PixelRect rect = {32, 16, 231, 165};
+    ASSERT_TRUE(regenerateThumbnailFromSource(u16(source).c_str(), u16(viaSource).c_str(), &rect, false));
+    EXPECT_EQ(readFileBytes(viaSource), readFileBytes(viaShown));
+    EXPECT_FALSE(regenerateThumbnailFromSource(u16(dir.file("missing.jpg")).c_str(), u16(viaSource).c_str(), &rect, false));
+}
+
+TEST(ExifThumbnail, InfoReportsExifAndTheThumbnailLength) {
+    TempDir dir;
+    struct Case {
+        const char* label;
+        std::vector<uint8_t> bytes;
+        bool exif;
+        uint32_t thumbnail;
+    };
+    std::vector<uint8_t> thumbnail = oldThumbnail();
+    TestJpegOptions plain;
+    const Case cases[] = {{"LE", photoWithExif(64, 48, false, thumbnail), true, uint32_t(thumbnail.size())},
+                          {"BE", photoWithExif(64, 48, true, thumbnail), true, uint32_t(thumbnail.size())},
+                          {"no IFD1", photoWithExif(64, 48, false, {}), true, 0},
+                          {"no Exif", makeTestJpeg(plain), false, 0}};
+    for (const Case& c : cases) {
+        std::string path = dir.file("info.jpg");
+        writeFileBytes(path, c.bytes);
+        bool exif = !c.exif;
+        uint32_t bytes = 12345;
+        ASSERT_TRUE(readExifThumbnailInfo(u16(path).c_str(), &exif, &bytes)) << c.label;
+        EXPECT_EQ(exif, c.exif) << c.label;
+        EXPECT_EQ(bytes, c.thumbnail) << c.label;
+    }
+    bool exif = true;
+    uint32_t bytes = 1;
+    EXPECT_FALSE(readExifThumbnailInfo(u16(dir.file("missing.jpg")).c_str(), &exif, &bytes));
+}
