@@ -228,3 +228,19 @@ TEST(DecodedImage, LastWriteTimeIsReadFromTheFile) {
     EXPECT_EQ(image->lastWriteTime, time);
     freeDecodedImage(image);
 }
+
+// A frame header claiming 65500 × 65500 colour pixels needs a 12 GB bitmap: refused before allocating.
+TEST(DecodedImage, BitmapOfFourGibibytesOrMoreGives50002) {
+    std::vector<uint8_t> bytes = makeTestJpeg(picture(16, 16, JCS_YCbCr, 2, 2));
+    size_t sof = 2;
+    while (sof + 9 < bytes.size() && !(bytes[sof] == 0xFF && bytes[sof + 1] == 0xC0)) ++sof;
+    ASSERT_LT(sof + 9, bytes.size());
+    for (size_t at : {sof + 5, sof + 7}) {
+        bytes[at] = 0xFF;
+        bytes[at + 1] = 0xDC;
+    }
+    Decoded result;
+    decodeBytes(&result, bytes);
+    EXPECT_EQ(result.image, nullptr);
+    EXPECT_EQ(result.decode.errorCode, kEngineNoBitmap);
+}
