@@ -1,8 +1,9 @@
 #pragma once
 // The image view's behaviour: zoom, scroll, right-button panning and painting of the displayed picture,
-// with the crop mode's shaded copy and outline. The shell's view window procedure and dispatcher call these
-// (ImageView_win.cpp); they act on the process-wide AppState, whose `viewState` is declared here so that
-// portable code can include AppState.h.
+// with the crop mode's shaded copy and outline. The shell's view window procedure, frame and dispatcher
+// call these (ImageView_win.cpp); they act on the process-wide AppState, whose `viewState` is declared
+// here so that portable code can include AppState.h. The zoom itself is AppState's `zoomFactor`; the
+// geometry keeps a copy that every entry point brings up to date first.
 
 #include <cstdint>
 
@@ -10,6 +11,7 @@
 #include "view/ViewGeometry.h"
 
 struct HDC__;
+struct HWND__;
 
 struct ViewState {
     ViewGeometry geometry;
@@ -18,41 +20,43 @@ struct ViewState {
     TextBuffer failedLoadText;  // string 30003, shown in the empty view after a failed load
 };
 
-// What a mouse press in the view asks the caller to do next.
-enum class ViewMouseAction {
-    none,
-    cancelCropMode,  // dispatch command 5501
-    buttonChord,     // both buttons pressed together: run the slot-1 binding at the pointer
-};
-
 // Geometry and scroll bars.
 void updateScrollBars();
 void scrollViewBy(int32_t dx, int32_t dy);
-// WM_HSCROLL / WM_VSCROLL: `horizontal` for the horizontal bar, `code` the low word of wParam.
-void onViewScroll(bool horizontal, int code);
+// WM_HSCROLL / WM_VSCROLL: `bar` is SB_HORZ or SB_VERT, `code` the low word of wParam.
+void onViewScroll(int bar, int code);
+// CropScreenRect from the crop rectangle (crop mode only).
 void refreshCropScreenRect();
 
-// Zoom.
+// Zoom. fitZoom only computes the fitted zoom into zoomFactor; setZoom sets it and refreshes the view,
+// its scroll bars and the zoom edit.
 void setZoom(double zoom);
 void fitZoom();
 // Commands 5200, 5210, 5220, 5230 and 5231; nothing without a picture.
 void runZoomCommand(int command);
-// Before a mouse binding's command is dispatched: moves the centre so that the picture point under the
-// pointer (view pixels) stays under it.
-void zoomAboutPoint(int command, int32_t x, int32_t y);
+// Run before the command of mouse-binding `slot` is dispatched, with the pointer in view pixels: the
+// picture point under the pointer stays under it once the command has zoomed.
+void zoomAboutPoint(int slot, int32_t x, int32_t y);
 
-// A new picture (after every load and accepted crop), and the view window's new inner size.
+// After every load and accepted crop: actual size when the picture fits, else fitted; centred.
 void resetViewForNewImage();
+// The view window was resized. The window is measured here (outer size less its edge): its client
+// rectangle excludes the scroll bars it shows, and the geometry needs the size without them. The
+// arguments are used only while the view window does not exist.
 void onViewResize(int32_t clientW, int32_t clientH);
+void viewInnerSize(int32_t* width, int32_t* height);
 
-// Right-button panning and the two-button chord. `buttons` is the MK_ flags of the message.
-ViewMouseAction onViewRightButtonDown(int32_t x, int32_t y, uint32_t buttons);
-ViewMouseAction onViewLeftButtonChord(uint32_t buttons);
-void onViewPanMove(int32_t x, int32_t y);  // WM_MOUSEMOVE with dragMode 2 or 3
+// Right-button panning. `keys` is the MK_ flags of the message. A right press before the first crop
+// rectangle is committed dispatches command 5501 instead. The button chord is the caller's.
+void onViewRightButtonDown(int32_t x, int32_t y, uint32_t keys);
+void onViewPendingDragMove(int32_t x, int32_t y);  // WM_MOUSEMOVE with dragMode 2
+void onViewPanMove(int32_t x, int32_t y);          // WM_MOUSEMOVE with dragMode 3
 // True for a plain right click outside crop mode: the caller passes the message on for the context menu.
 bool onViewRightButtonUp();
 
-void paintImageView();
+void paintImageView(HWND__* window);
 
-// Shading commands: in crop mode with a committed rectangle the table and the copy are rebuilt at once.
+// Crop mode: rebuild the shaded copy from the rectangle and repaint (a rectangle at rest), and the same
+// after a shading command, which also rebuilds the table (only with a committed rectangle).
+void showShadedDisplay();
 void applyShadingChange(int maskShading);
