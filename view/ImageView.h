@@ -7,7 +7,6 @@
 
 #include <cstdint>
 
-#include "common/TextBuffer.h"
 #include "view/ViewGeometry.h"
 
 struct HDC__;
@@ -17,7 +16,6 @@ struct ViewState {
     ViewGeometry geometry;
     // Paints the crop outline over the picture in crop mode while no drag is on; set by the crop editing.
     void (*overlayPainter)(HDC__* dc) = nullptr;
-    TextBuffer failedLoadText;  // string 30003, shown in the empty view after a failed load
 };
 
 // Geometry and scroll bars.

@@ -6,7 +6,9 @@
 
 #include "common/WinHeaders.h"
 #include "engine/DecodedImage.h"
+#include "settings/LanguageModule.h"
 #include "settings/Settings.h"
+#include "settings/TextIds.h"
 #include "shell/AppState.h"
 #include "shell/CommandIds.h"
 #include "view/CropDisplay.h"
@@ -102,8 +104,10 @@ void paintEmpty(HDC dc, HWND window, HBRUSH brush) {
     RECT client;
     GetClientRect(window, &client);
     FillRect(dc, &client, brush);
-    const TextBuffer& text = appState.viewState.failedLoadText;
-    if (!appState.loadFailed || text.length == 0) return;
+    if (!appState.loadFailed) return;
+    // Read at every paint: the options dialog can switch the language module meanwhile.
+    TextBuffer text;
+    if (!loadText(TXT_ERROR_NO_DISPLAY_MEMORY, &text) || text.length == 0) return;
     SetTextColor(dc, kFailedTextColour);
     SetBkMode(dc, TRANSPARENT);
     HGDIOBJ oldFont = appState.uiFont ? SelectObject(dc, appState.uiFont) : nullptr;

@@ -118,7 +118,6 @@ protected:
         appState.cropEditor = nullptr;
         appState.zoomEdit = nullptr;
         appState.viewState.overlayPainter = nullptr;
-        textClear(&appState.viewState.failedLoadText);
         gDispatched.clear();
         gContextMenus = 0;
         gOverlayPaints = 0;
@@ -477,7 +476,11 @@ TEST_F(ImageViewWindow, CropModePaintsTheOutsideShaded) {
 }
 
 TEST_F(ImageViewWindow, FailedLoadShowsItsTextInTheEmptyView) {
-    textAssignUtf8(&appState.viewState.failedLoadText, "Cannot show this picture");
+    // The text comes from the language module, as in the program.
+    std::string modulePath = std::string(TW_BINARY_DIR) + "/bin/English.dll";
+    appState.languageModule = reinterpret_cast<HINSTANCE>(
+        LoadLibraryExW(asWide(u16(modulePath).c_str()), nullptr, LOAD_LIBRARY_AS_DATAFILE));
+    ASSERT_TRUE(appState.languageModule) << modulePath;
     appState.metrics.lineHeight = 20;
     auto darkPixelsInBand = [&]() {
         int dark = 0;
@@ -498,6 +501,8 @@ TEST_F(ImageViewWindow, FailedLoadShowsItsTextInTheEmptyView) {
     EXPECT_GT(darkPixelsInBand(), 20);
     expectColour(pixelAt(5, 5), kGrey, 0, "corner");
     appState.loadFailed = false;
+    FreeLibrary(appState.languageModule);
+    appState.languageModule = nullptr;
 }
 
 TEST_F(ImageViewWindow, LoadedGreyJpegIsShrunkToFit) {
