@@ -65,6 +65,11 @@ void termFileDestination(j_compress_ptr compressor) {
 
 void memoryNothing(j_compress_ptr) {}
 
+// The library stores a byte before it looks at the room left, so an empty buffer would be written to.
+void initMemoryDestination(j_compress_ptr compressor) {
+    if (compressor->dest->free_in_buffer == 0) ERREXIT(compressor, JERR_BUFFER_SIZE);
+}
+
 // The buffer never grows: running out of room fails the encoding through the error path rather than
 // letting the library write past the end.
 boolean memoryBufferFull(j_compress_ptr compressor) {
@@ -111,7 +116,7 @@ void installMemoryDestination(j_compress_ptr compressor, uint8_t* buffer, uint32
             reinterpret_cast<j_common_ptr>(compressor), JPOOL_PERMANENT, sizeof(jpeg_destination_mgr)));
         compressor->dest = destination;
     }
-    destination->init_destination = memoryNothing;
+    destination->init_destination = initMemoryDestination;
     destination->empty_output_buffer = memoryBufferFull;
     destination->term_destination = memoryNothing;
     destination->next_output_byte = buffer;

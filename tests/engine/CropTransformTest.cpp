@@ -188,3 +188,124 @@ TEST(CropTransform, ProgressiveAndSequentialAreChosenByTheSaveNotTheSource) {
     ASSERT_TRUE(result.ok);
     EXPECT_TRUE(readTestJpeg(result.output).progressive);
 }
+
+TEST(CropTransform, WindowsOutsideThePictureAreInvalidCropRequests) {
+    std::vector<uint8_t> bytes = makeTestJpeg(picture(61, 37, JCS_YCbCr, 2, 2));
+    // The edges themselves are fine.
+    ASSERT_TRUE(runCrop(bytes, window(0, 0, 61, 37)).ok);
+    ASSERT_TRUE(runCrop(bytes, window(60, 36, 1, 1)).ok);
+    const std::vector<CropSettings> bad = {
+        window(0, 0, 0, 10),       window(0, 0, 10, 0),           window(1, 0, 61, 37),
+        window(0, 1, 61, 37),      window(61, 0, 1, 1),           window(0, 37, 1, 1),
+        window(0, 0, 62, 37),      window(0, 0, 61, 38),          window(10, 10, 0xFFFFFFFFu, 5),
+        window(0xFFFFFFF0u, 0, 0x20, 5), window(5, 0xFFFFFFFFu, 5, 2), window(50, 30, 12, 7),
+    };
+    for (const CropSettings& settings : bad) {
+        CropResult result = runCrop(bytes, settings);
+        EXPECT_FALSE(result.ok) << describe("bad", settings);
+        EXPECT_EQ(result.errorText, "Invalid crop request") << describe("bad", settings);
+        EXPECT_EQ(result.errorCode, kEngineOk);
+    }
+}
+
+TEST(CropTransform, GrayscaleIsRefusedForSourcesWithoutLuminance) {
+    for (J_COLOR_SPACE space : {JCS_CMYK, JCS_RGB, JCS_YCCK}) {
+        CropSettings settings = window(8, 8, 20, 20);
+        settings.grayscale = true;
+        CropResult result = runCrop(makeTestJpeg(picture(48, 40, space, 1, 1)), settings);
+        EXPECT_FALSE(result.ok) << space;
+        EXPECT_EQ(result.errorText, "Unsupported color conversion request") << space;
+        EXPECT_EQ(result.errorCode, kEngineOk);
+    }
+}
+
+TEST(CropTransform, LibraryErrorsEndTheRunWithTheLibraryMessage) {
+    std::vector<uint8_t> notJpeg = {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0};
+    CropResult result = runCrop(notJpeg, CropSettings());
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.errorText, "Not a JPEG file: starts with 0x47 0x49");
+    EXPECT_EQ(result.errorCode, kEngineOk);
+
+    CropResult twelveBit = runCrop(readFileBytes(libjpegTestImage("testorig12.jpg")), CropSettings());
+    EXPECT_FALSE(twelveBit.ok);
+    EXPECT_EQ(twelveBit.errorText, "Unsupported JPEG data precision 12");
+}
+
+TEST(CropTransform, FileCutInsideItsHeaderFailsAndOneCutInItsScanCompletes) {
+    TestJpegOptions options = picture(96, 80, JCS_YCbCr, 2, 2);
+    options.markers = {exifMarker(ExifOptions()), commentMarker("note")};
+    std::vector<uint8_t> whole = makeTestJpeg(options);
+    size_t scanStart = 0;
+    for (size_t i = 0; i + 1 < whole.size(); i++) {
+        if (whole[i] == 0xFF && whole[i + 1] == 0xDA) {
+            scanStart = i;
+            break;
+        }
+    }
+    ASSERT_GT(scanStart, 0u);
+    // Every cut inside the header: a library error, never a crash or an output claimed complete.
+    for (size_t cut = 1; cut < scanStart; cut += (cut < 40 ? 1 : 7)) {
+        CropResult result = runCrop(std::vector<uint8_t>(whole.begin(), whole.begin() + long(cut)), window(16, 16, 40, 30));
+        EXPECT_FALSE(result.ok) << "cut at " << cut;
+        EXPECT_FALSE(result.errorText.empty()) << "cut at " << cut;
+    }
+    // Cut in the middle of the entropy-coded data: read to its end, then an inserted end of image.
+    std::vector<uint8_t> cut(whole.begin(), whole.begin() + long(scanStart + (whole.size() - scanStart) / 2));
+    CropResult result = runCrop(cut, window(16, 16, 40, 30));
+    ASSERT_TRUE(result.ok) << result.errorText;
+    TestJpegContents output = readTestJpeg(result.output);
+    ASSERT_TRUE(output.ok) << output.error;
+    EXPECT_EQ(output.width, 40);
+    EXPECT_EQ(output.height, 30);
+}
+
+TEST(CropTransform, SourcesThatCannotBeOpenedGive50004AndNoOutput) {
+    TempDir dir;
+    writeFileBytes(dir.file("empty.jpg"), {});
+    CropResult empty = runCropOnFile(dir.file("empty.jpg"), dir.file("out1.jpg"), CropSettings());
+    EXPECT_FALSE(empty.ok);
+    EXPECT_EQ(empty.errorCode, kEngineCannotOpen);
+    EXPECT_FALSE(fileExists(dir.file("out1.jpg")));
+
+    CropResult missing = runCropOnFile(dir.file("missing.jpg"), dir.file("out2.jpg"), CropSettings());
+    EXPECT_EQ(missing.errorCode, kEngineCannotOpen);
+    EXPECT_FALSE(fileExists(dir.file("out2.jpg")));
+
+    writeFileBytes(dir.file("ro.jpg"), makeTestJpeg(TestJpegOptions()));
+    makeReadOnly(dir.file("ro.jpg"));
+    CropResult readOnly = runCropOnFile(dir.file("ro.jpg"), dir.file("out3.jpg"), CropSettings());
+    EXPECT_EQ(readOnly.errorCode, kEngineCannotOpen);
+    EXPECT_FALSE(fileExists(dir.file("out3.jpg")));
+
+    // Held open by another program.
+    writeFileBytes(dir.file("busy.jpg"), makeTestJpeg(TestJpegOptions()));
+    OsHandle holder = osOpenFile(u16(dir.file("busy.jpg")).c_str(), OpenAccess::ReadWriteExclusive);
+    ASSERT_NE(holder, kInvalidOsHandle);
+    CropResult busy = runCropOnFile(dir.file("busy.jpg"), dir.file("out4.jpg"), CropSettings());
+    osCloseFile(holder);
+    EXPECT_EQ(busy.errorCode, kEngineCannotOpen);
+    EXPECT_FALSE(fileExists(dir.file("out4.jpg")));
+    EXPECT_TRUE(runCropOnFile(dir.file("busy.jpg"), dir.file("out4.jpg"), CropSettings()).ok);
+}
+
+TEST(CropTransform, OutputThatCannotBeCreatedGives50005) {
+    TempDir dir;
+    writeFileBytes(dir.file("in.jpg"), makeTestJpeg(TestJpegOptions()));
+    CropResult result = runCropOnFile(dir.file("in.jpg"), dir.file("no-such-folder/out.jpg"), CropSettings());
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.errorCode, kEngineCannotCreate);
+    // The source is released: it can be saved from again at once.
+    EXPECT_TRUE(runCropOnFile(dir.file("in.jpg"), dir.file("out.jpg"), CropSettings()).ok);
+}
+
+#ifndef _WIN32
+TEST(CropTransform, FailedWriteReportsTheLibraryMessage) {
+    // /dev/full accepts the open and fails every write with "no space left".
+    TempDir dir;
+    writeFileBytes(dir.file("in.jpg"), makeTestJpeg(TestJpegOptions()));
+    CropTransform job;
+    EXPECT_FALSE(transformFile(&job, u16(dir.file("in.jpg")).c_str(), u"/dev/full"));
+    EXPECT_EQ(u8(textChars(&job.errorText)), "Output file write error --- out of disk space?");
+    EXPECT_EQ(job.fileHandle, kInvalidOsHandle);
+}
+#endif
