@@ -4,6 +4,7 @@
 
 #include "engine/DecodedImage.h"
 #include "engine/ImageOps.h"
+#include "engine/LoadPicture.h"
 #include "view/CropEditor.h"
 #include "view/ShadedDisplay.h"
 
@@ -61,4 +62,19 @@ void restoreCropDisplay(CropEditor* editor, DecodedImage* picture) {
     editor->sourceBits = nullptr;
     editor->sourceOwned = false;
     editor->savedBits = nullptr;
+}
+
+CropOutcome endCropDisplay(CropEditor* editor, DecodedImage* picture, bool accept, bool* cutFailed) {
+    *cutFailed = false;
+    restoreCropDisplay(editor, picture);
+    CropOutcome outcome = accept ? acceptCrop(editor) : cancelCrop(editor);
+    if (!outcome.cropPending) return outcome;
+    const CropRect& rect = outcome.pendingCrop;
+    PixelRect cut = {static_cast<uint32_t>(rect.left), static_cast<uint32_t>(rect.top),
+                     static_cast<uint32_t>(rect.right), static_cast<uint32_t>(rect.bottom)};
+    if (!picture || !installCroppedPicture(picture, cut)) {
+        *cutFailed = true;
+        return CropOutcome();
+    }
+    return outcome;
 }

@@ -3,6 +3,8 @@
 // shaded. The picture record shows the copy (with a plain 24-bit header) and gets its own header and bits
 // back when crop mode ends, so an accepted crop is cut from the bitmap as it was loaded.
 
+#include "view/CropRect.h"
+
 struct CropEditor;
 struct DecodedImage;
 
@@ -14,3 +16,8 @@ bool makeCropDisplay(CropEditor* editor, DecodedImage* picture);
 void buildShadedDisplay(CropEditor* editor);
 // Puts the saved header and bits back and frees the copy and any conversion. Safe to call twice.
 void restoreCropDisplay(CropEditor* editor, DecodedImage* picture);
+// Ends crop mode's display: the picture gets its own header and bits back and, for an accepted rectangle
+// smaller than the picture, is cut to it (the result to show and the pending crop to save). When the cut
+// cannot be made the picture stays whole, no crop is reported and `cutFailed` is set: the caller shows
+// message 30003 and ends crop mode as cancelled.
+CropOutcome endCropDisplay(CropEditor* editor, DecodedImage* picture, bool accept, bool* cutFailed);

@@ -14,7 +14,10 @@
 #include "view/CropDisplay.h"
 #include "view/CropEditor.h"
 
-void dispatchCommand(uint32_t value);  // the shell's dispatcher
+// The shell's (shell/Dispatch.h, shell/Toolbars.h): the dispatcher, and the zoom edit of toolbar 1, which
+// shows the percentage unless the user is typing it.
+void dispatchCommand(uint32_t value);
+void showZoomPercent();
 
 namespace {
 
@@ -57,17 +60,6 @@ void setBars() {
     const ViewGeometry& g = geometry();
     setBar(SB_HORZ, g.horizontalBar, g.imageW - 1, g.srcW, g.srcX);
     setBar(SB_VERT, g.verticalBar, g.imageH - 1, g.srcH, g.srcY);
-}
-
-// The zoom edit shows the percentage; the guard is off while the program writes it so that its change
-// handler does not take the text for the user's.
-void writeZoomEdit() {
-    if (!appState.zoomEdit) return;
-    TextBuffer text;
-    textAppendNumber(&text, zoomPercent(geometry().zoomFactor));
-    appState.inputGuard = false;
-    SetWindowTextW(appState.zoomEdit, asWide(textChars(&text)));
-    appState.inputGuard = true;
 }
 
 void setCursorId(int id) {
@@ -216,7 +208,7 @@ void setZoom(double zoom) {
     updateScrollBars();
     if (appState.cropMode) refreshCropScreenRect();
     repaintNow();
-    writeZoomEdit();
+    showZoomPercent();
 }
 
 void fitZoom() {
@@ -276,7 +268,7 @@ void resetViewForNewImage() {
     updateScrollBars();
     if (appState.cropMode) refreshCropScreenRect();
     repaintNow();
-    writeZoomEdit();
+    showZoomPercent();
 }
 
 void onViewResize(int32_t clientW, int32_t clientH) {

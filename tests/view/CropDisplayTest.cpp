@@ -100,3 +100,48 @@ TEST(CropDisplay, ColourPictureIsItsOwnSource) {
     EXPECT_EQ(picture->pixels, original);
     freeDecodedImage(picture);
 }
+
+TEST(CropDisplay, AcceptingCutsThePictureAsLoaded) {
+    DecodedImage* picture = makePicture(40, 30, 24);
+    std::vector<uint8_t> original(picture->pixels, picture->pixels + bitmapStride(40, 24) * 30);
+    CropEditor editor = editorFor(picture, 0);
+    ASSERT_TRUE(makeCropDisplay(&editor, picture));
+    commitBand(&editor, 8, 4, 27, 19);
+    buildShadedDisplay(&editor);  // the shown copy is shaded; the cut must come from the unshaded picture
+    bool cutFailed = true;
+    CropOutcome outcome = endCropDisplay(&editor, picture, true, &cutFailed);
+    EXPECT_FALSE(cutFailed);
+    ASSERT_TRUE(outcome.cropPending);
+    EXPECT_EQ(outcome.pendingCrop, (CropRect{8, 4, 27, 19}));
+    ASSERT_EQ(imageWidth(picture), 20u);
+    ASSERT_EQ(imageHeight(picture), 16u);
+    EXPECT_EQ(imageBitCount(picture), 24u);
+    for (uint32_t row = 0; row < 16; row++) {
+        for (uint32_t byte = 0; byte < 20 * 3; byte++) {
+            size_t from = (30 - 1 - (4 + row)) * bitmapStride(40, 24) + 8 * 3 + byte;
+            size_t to = (16 - 1 - row) * bitmapStride(20, 24) + byte;
+            ASSERT_EQ(picture->pixels[to], original[from]) << "row " << row << " byte " << byte;
+        }
+    }
+    freeDecodedImage(picture);
+}
+
+TEST(CropDisplay, WholePictureOrCancelLeavesThePictureAlone) {
+    DecodedImage* picture = makePicture(16, 8, 8);
+    uint8_t* original = picture->pixels;
+    CropEditor editor = editorFor(picture, 1);
+    ASSERT_TRUE(makeCropDisplay(&editor, picture));
+    commitBand(&editor, 0, 0, 15, 7);
+    bool cutFailed = true;
+    EXPECT_FALSE(endCropDisplay(&editor, picture, true, &cutFailed).cropPending);
+    EXPECT_FALSE(cutFailed);
+    EXPECT_EQ(picture->pixels, original);
+    EXPECT_EQ(imageBitCount(picture), 8u);
+
+    ASSERT_TRUE(makeCropDisplay(&editor, picture));
+    commitBand(&editor, 0, 0, 3, 3);
+    EXPECT_FALSE(endCropDisplay(&editor, picture, false, &cutFailed).cropPending);
+    EXPECT_EQ(picture->pixels, original);
+    EXPECT_EQ(imageWidth(picture), 16u);
+    freeDecodedImage(picture);
+}
