@@ -24,6 +24,13 @@ struct CropEditor {
     int ratioOrientation = 0;  // 0 free, 1 ratio width < ratio height, 2 otherwise
 
     int hitZone = 0;  // 0 none, 1–4 edges, 5–8 corners, 9 inside
+    // The mouse editing's live figure: the crosshair point or band corner in view pixels (−1 when none),
+    // and the band anchor's view point.
+    int32_t pointerX = -1;
+    int32_t pointerY = -1;
+    int32_t anchorViewX = 0;
+    int32_t anchorViewY = 0;
+    void* dottedPen = nullptr;  // pen handle of the outline at rest, created and deleted with crop mode
     int32_t moveExtentW = 0;
     int32_t moveExtentH = 0;
     int32_t moveAnchorX = 0;  // image pixels, advanced by the grid steps a move makes
