@@ -99,7 +99,9 @@ void checkLossless(const std::string& kind, const std::vector<uint8_t>& sourceBy
     }
     EXPECT_EQ(output.components.size(), oneComponent ? 1u : source.components.size()) << label;
     EXPECT_EQ(output.progressive, settings.progressive) << label;
-    if (!settings.grayscale) EXPECT_EQ(output.colorSpace, source.colorSpace) << label;
+    if (!settings.grayscale) {
+        EXPECT_EQ(output.colorSpace, source.colorSpace) << label;
+    }
     expectBlocksCopied(source, output, int(settings.left / cellWidth), int(settings.top / cellHeight), label);
 }
 

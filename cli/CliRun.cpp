@@ -1,0 +1,91 @@
+#include "cli/CliRun.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "cli/CliFiles.h"
+#include "common/PathUtil.h"
+#include "engine/OsFile.h"
+
+namespace {
+
+void printText(FILE* stream, const char16_t* text) {
+    char* bytes = utf8FromText(text, textLength16(text));
+    if (bytes) fputs(bytes, stream);
+    free(bytes);
+}
+
+const char16_t* engineErrorMeaning(int32_t code) {
+    switch (code) {
+    case kEngineCannotOpen:
+        return u"cannot be opened (missing, empty, 4 GiB or larger, read-only or in use)";
+    case kEngineCannotCreate: return u"the output file cannot be created";
+    default: return u"failed";
+    }
+}
+
+// The folder that receives the temporary file: OUTPUT's own, so that the final rename stays on one volume.
+bool outputFolder(const char16_t* output, TextBuffer* folder) {
+    if (!textAssign(folder, output)) return false;
+    if (!pathCutToFolder(folder)) return textAssign(folder, u".");
+    if (folder->length == 0) return textAppendChar(folder, kPathSeparator);  // a file in the root folder
+    return !folder->failed;
+}
+
+}  // namespace
+
+void printCliError(const char16_t* path, const char16_t* message) {
+    fputs("trimwell-crop: ", stderr);
+    if (path) {
+        printText(stderr, path);
+        fputs(": ", stderr);
+    }
+    printText(stderr, message);
+    fputs("\n", stderr);
+}
+
+int runCropCommand(const CliOptions* options) {
+    TextBuffer folder;
+    TextBuffer temporary;
+    if (!outputFolder(options->output, &folder) || !osMakeTempFileIn(textChars(&folder), &temporary)) {
+        printCliError(textChars(&folder), u"cannot create a temporary file in this folder");
+        return kCliFailed;
+    }
+    CropTransform job;
+    job.markerCopyMode = options->markerCopyMode;
+    job.saveGrayscale = options->grayscale;
+    job.isProgressive = options->progressive;
+    job.cropEnabled = options->cropEnabled;
+    job.crop = options->crop;
+    if (!transformFile(&job, options->input, textChars(&temporary))) {
+        osDeleteFile(textChars(&temporary));
+        if (job.errorCode == kEngineCannotCreate) {
+            printCliError(textChars(&temporary), engineErrorMeaning(job.errorCode));
+        } else if (job.errorCode != kEngineOk) {
+            printCliError(options->input, engineErrorMeaning(job.errorCode));
+        } else {
+            printCliError(options->input, job.errorText.length ? textChars(&job.errorText) : u"failed");
+        }
+        return kCliFailed;
+    }
+    if (!replaceOutputFile(textChars(&temporary), options->output)) {
+        osDeleteFile(textChars(&temporary));
+        printCliError(options->output, u"cannot be replaced");
+        return kCliFailed;
+    }
+    return kCliDone;
+}
+
+int runCli(int count, const char16_t* const* arguments) {
+    CliOptions options;
+    parseCliOptions(count, arguments, &options);
+    switch (options.action) {
+    case CliAction::Help: fputs(cliUsageText(), stdout); return kCliDone;
+    case CliAction::Usage:
+        printCliError(nullptr, textChars(&options.problem));
+        fputs(cliUsageText(), stderr);
+        return kCliBadUsage;
+    case CliAction::Crop: return runCropCommand(&options);
+    }
+    return kCliBadUsage;
+}
