@@ -79,3 +79,6 @@ struct AppState {
 };
 
 extern AppState appState;
+
+// Back to the state before start-up, releasing the path; the handles must already be destroyed.
+void clearAppState();

@@ -1,0 +1,160 @@
+// dispatchCommand: every command of the program passes here, is checked against the application state
+// and handed to the part that owns it. Also the crop toggle, leaving crop mode and toolbar 2's states.
+#include "shell/Dispatch.h"
+
+#include "common/WinHeaders.h"
+
+#include <commctrl.h>
+
+#include "engine/DecodedImage.h"
+#include "engine/JpegFile.h"
+#include "settings/LanguageModule.h"
+#include "settings/Settings.h"
+#include "settings/TextIds.h"
+#include "shell/AppState.h"
+#include "shell/CommandGates.h"
+#include "shell/CommandIds.h"
+#include "shell/LaterParts.h"
+#include "shell/Menus.h"
+#include "shell/PictureLoad.h"
+#include "shell/ShellWindows.h"
+#include "shell/Toolbars.h"
+#include "view/ImageView.h"
+
+namespace {
+
+// Yes saves first and stops when that fails; Cancel stops. True when the caller may go on.
+bool settlePendingChanges() {
+    int answer = askSaveChanges();
+    if (answer == 0) return false;
+    return answer != 2 || chooseSaveTarget();
+}
+
+void revertToFile() {
+    if (!settlePendingChanges()) return;
+    loadPicture(nullptr);
+    showNewPicture();
+    refreshFrameTitle();
+}
+
+void reportSourceCheck(int check) {
+    if (check == 1) showErrorMessage(TXT_ERROR_CHANGED_ON_DISK);
+    else if (check == -1) showErrorMessage(TXT_ERROR_CANNOT_REOPEN);
+}
+
+void saveOverOpenFile() {
+    int check = checkSourceUnchanged(textChars(&appState.currentPath), appState.openedWriteTime);
+    if (check == 0) saveToPath(textChars(&appState.currentPath));
+    else reportSourceCheck(check);
+}
+
+void saveUnderNewName() {
+    int check = checkSourceUnchanged(textChars(&appState.currentPath), appState.openedWriteTime);
+    if (check == 0) chooseSaveTarget();
+    else reportSourceCheck(check);
+}
+
+void setShading(int value) {
+    gSettings.maskShading = value;
+    applyShadingChange(value);
+}
+
+// The crop button's check state decides: checked enters crop mode, unchecked undoes an accepted crop.
+bool toggleCrop() {
+    if (toolbar2Checked(CMD_CROP)) {
+        if (!enterCropMode()) return false;
+        appState.cropMode = true;
+        return true;
+    }
+    if (!settlePendingChanges()) return false;
+    loadPicture(nullptr);
+    showNewPicture();
+    refreshFrameTitle();
+    return !appState.loadFailed;
+}
+
+// The crop key does what a click on the button would do: it is ignored where the button cannot be
+// clicked (crop mode, no picture), and flips the check state first so that crop mode never starts over
+// an accepted crop: with a crop applied the key reverts it.
+void cropButtonCommand(bool fromKey) {
+    destroyFileListWindow();
+    if (fromKey) {
+        if (appState.cropMode || appState.cropEditor || !appState.imageLoaded) return;
+        SendMessageW(appState.toolbar2, TB_CHECKBUTTON, CMD_CROP, MAKELPARAM(!appState.cropApplied, 0));
+    }
+    if (!toggleCrop()) refreshToolbar2States();
+}
+
+void setButtonState(int command, BYTE state) { SendMessageW(appState.toolbar2, TB_SETSTATE, WPARAM(command), MAKELPARAM(state, 0)); }
+
+}  // namespace
+
+void dispatchCommand(uint32_t value) {
+    if (acceleratorIgnored(value, appState)) return;
+    uint32_t command = value & 0xFFFF;
+    if (!commandGateOpen(command, appState, fileListExists())) return;
+    switch (command) {
+    case CMD_REVERT: revertToFile(); break;
+    case CMD_SAVE: saveOverOpenFile(); break;
+    case CMD_CUSTOMIZE: showCustomizeDialog(); break;
+    case CMD_OPTIONS: showOptionsDialog(); break;
+    case CMD_HELP: showHelp(); break;
+    case CMD_ABOUT: showAbout(); break;
+    case CMD_OPEN: chooseAndOpen(); break;
+    case CMD_SAVE_AS: saveUnderNewName(); break;
+    case CMD_FILE_LIST: showFileListWindow(); break;
+    case CMD_SHADING_MENU: showShadingMenu(); break;
+    case CMD_SHADE_HALF:
+    case CMD_SHADE_QUARTER:
+    case CMD_SHADE_EIGHTH:
+    case CMD_SHADE_BLACK:
+    case CMD_SHADE_GREY:
+    case CMD_SHADE_WHITE: setShading(maskShadingOf(command)); break;
+    case CMD_ZOOM_FIT:
+    case CMD_ZOOM_100:
+    case CMD_ZOOM_TOGGLE:
+    case CMD_ZOOM_IN:
+    case CMD_ZOOM_OUT: runZoomCommand(int(command)); break;
+    case CMD_SAVE_GRAYSCALE: gSettings.saveGrayscale = toolbar2Checked(CMD_SAVE_GRAYSCALE); break;
+    case CMD_SAVE_PROGRESSIVE: gSettings.saveProgressive = toolbar2Checked(CMD_SAVE_PROGRESSIVE); break;
+    case CMD_MARKERS_NONE:
+    case CMD_MARKERS_COMMENTS:
+    case CMD_MARKERS_ALL:
+        if (toolbar2Checked(int(command))) gSettings.markerCopyMode = int32_t(command - CMD_MARKERS_NONE);
+        break;
+    case CMD_CROP: cropButtonCommand((value >> 16) == CMD_SOURCE_ACCELERATOR); break;
+    case CMD_CROP_ACCEPT: leaveCropMode(CropExit::accept); break;
+    case CMD_CROP_CANCEL: leaveCropMode(CropExit::cancel); break;
+    case CMD_CROP_MAXIMAL: selectMaximalCrop(); break;
+    }
+}
+
+void leaveCropMode(CropExit exit) {
+    if (!appState.cropMode) return;
+    bool cropped = false;
+    if (appState.cropEditor) cropped = endCropEditor(exit == CropExit::accept);
+    appState.cropMode = false;
+    if (cropped) {
+        appState.documentModified = true;
+        appState.cropApplied = true;
+        showNewPicture();
+    } else {
+        setButtonState(CMD_CROP, TBSTATE_ENABLED);
+        InvalidateRect(appState.view, nullptr, FALSE);
+        UpdateWindow(appState.view);
+    }
+    refreshFrameTitle();
+    appState.inputLock = false;
+}
+
+void refreshToolbar2States() {
+    bool gray = appState.imageLoaded && appState.picture && imageBitCount(appState.picture) == 8;
+    setButtonState(CMD_SAVE_GRAYSCALE, gray ? TBSTATE_INDETERMINATE
+                                            : BYTE(TBSTATE_ENABLED | (gSettings.saveGrayscale ? TBSTATE_CHECKED : 0)));
+    setButtonState(CMD_SAVE_PROGRESSIVE, BYTE(TBSTATE_ENABLED | (gSettings.saveProgressive ? TBSTATE_CHECKED : 0)));
+    for (int mode = 0; mode < 3; ++mode)
+        setButtonState(CMD_MARKERS_NONE + mode,
+                       BYTE(TBSTATE_ENABLED | (gSettings.markerCopyMode == mode ? TBSTATE_CHECKED : 0)));
+    setButtonState(CMD_CROP, !appState.imageLoaded ? TBSTATE_INDETERMINATE
+                                                   : BYTE(TBSTATE_ENABLED | (appState.cropApplied ? TBSTATE_CHECKED : 0)));
+}

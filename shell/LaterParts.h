@@ -1,0 +1,48 @@
+#pragma once
+// Entry points of the parts of the program that come later: crop editing and the crop panel, the folder
+// file list, the option dialogs, help and about, the open and save dialogs. The dispatcher and the window
+// procedures already route to them with their gates; until they are built they do nothing
+// (LaterParts_win.cpp), and each moves to its own module when it is written.
+
+#include "common/WinHeaders.h"
+
+// Crop editing: entering crop mode (false: crop mode did not start), the view's mouse work in crop mode,
+// and ending the editor. `accept` asks for the selection; true when a crop was applied.
+bool enterCropMode();
+bool endCropEditor(bool accept);
+void onCropHover(int x, int y);
+void onCropDrag(int x, int y);
+void onCropLeftDown(int x, int y, WPARAM keys);
+void onCropLeftUp(int x, int y);
+bool cropPresetsDialogOpen();
+void onCropPanelCommand(int id, int notification, HWND control);
+
+// Folder file list.
+LRESULT CALLBACK fileListWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+bool fileListExists();
+void showFileListWindow();
+void destroyFileListWindow();
+void rebuildFileList();
+void checkFolderWatch();
+void releaseFileList();
+
+// Owner-drawn combo boxes of the dialogs.
+void drawComboItem(const DRAWITEMSTRUCT* item);
+
+// Option dialogs, help and about.
+void showCustomizeDialog();
+void showOptionsDialog();
+void showHelp();
+void showAbout();
+
+// Open and save dialogs and the save itself.
+void chooseAndOpen();
+bool chooseSaveTarget();
+bool saveToPath(const char16_t* path);
+
+// Crop mode only: the largest centred selection, with the panel's readouts.
+void selectMaximalCrop();
+
+// Help's use of the HTML Help control at start and exit.
+void initHelp();
+void uninitHelp();

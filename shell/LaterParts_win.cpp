@@ -1,0 +1,38 @@
+// Placeholders for the parts that come later (see LaterParts.h). Each does nothing and reports the
+// outcome that leaves the program's state as it was.
+#include "shell/LaterParts.h"
+
+bool enterCropMode() { return false; }
+bool endCropEditor(bool) { return false; }
+void onCropHover(int, int) {}
+void onCropDrag(int, int) {}
+void onCropLeftDown(int, int, WPARAM) {}
+void onCropLeftUp(int, int) {}
+bool cropPresetsDialogOpen() { return false; }
+void onCropPanelCommand(int, int, HWND) {}
+
+LRESULT CALLBACK fileListWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+bool fileListExists() { return false; }
+void showFileListWindow() {}
+void destroyFileListWindow() {}
+void rebuildFileList() {}
+void checkFolderWatch() {}
+void releaseFileList() {}
+
+void drawComboItem(const DRAWITEMSTRUCT*) {}
+
+void showCustomizeDialog() {}
+void showOptionsDialog() {}
+void showHelp() {}
+void showAbout() {}
+
+void chooseAndOpen() {}
+bool chooseSaveTarget() { return false; }
+bool saveToPath(const char16_t*) { return false; }
+
+void selectMaximalCrop() {}
+
+void initHelp() {}
+void uninitHelp() {}

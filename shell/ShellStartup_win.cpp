@@ -1,0 +1,192 @@
+// Start-up in its fixed order, the message loop with the accelerators and the crop-key hook, and the
+// orderly shutdown that ends in the settings file.
+#include "shell/ShellWindows.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <shellapi.h>
+
+#include "engine/LoadPicture.h"
+#include "settings/LanguageModule.h"
+#include "settings/Settings.h"
+#include "settings/SettingsFile.h"
+#include "shell/AppState.h"
+#include "shell/CommandIds.h"
+#include "shell/Dispatch.h"
+#include "shell/LaterParts.h"
+#include "shell/Menus.h"
+#include "shell/PictureLoad.h"
+#include "shell/Toolbars.h"
+#include "shell/WindowFit.h"
+
+namespace {
+
+constexpr SIZE_T kPrivateHeapSize = 16384;
+
+struct StartupRecord {
+    bool comStarted = false;
+    bool shutDown = false;
+};
+StartupRecord startup;
+
+void showStartFailure(const wchar_t* text) {
+    MessageBoxW(nullptr, text, L"Error", MB_ICONERROR | MB_SETFOREGROUND);
+}
+
+// The stored bindings are used as stored; without any, the default rows make the table.
+void loadBindings() {
+    if (gSettings.keyBindingCount > 0) {
+        appState.bindings = rowsFromAccelerators(gSettings.keyBindings, gSettings.keyBindingCount);
+        appState.acceleratorTable =
+            CreateAcceleratorTableW(reinterpret_cast<ACCEL*>(gSettings.keyBindings), gSettings.keyBindingCount);
+    } else {
+        appState.bindings = defaultBindingTable();
+        appState.acceleratorTable = createAcceleratorTable(appState.bindings);
+    }
+}
+
+WindowBox framePlacement() {
+    WindowBox box{gSettings.windowLeft, gSettings.windowTop, gSettings.windowWidth, gSettings.windowHeight};
+    RECT rect = {box.left, box.top, box.left + box.width, box.top + box.height};
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    HMONITOR nearest = MonitorFromRect(&rect, MONITOR_DEFAULTTONEAREST);
+    if (!nearest || !GetMonitorInfoW(nearest, &monitor)) return box;
+    const RECT& work = monitor.rcWork;
+    return fitWindowToWorkArea(box, WindowBox{work.left, work.top, work.right - work.left, work.bottom - work.top});
+}
+
+int frameShowCommand(int showCommand) {
+    if (showCommand == SW_SHOWMAXIMIZED || showCommand == SW_SHOWMINNOACTIVE) return SW_SHOWNORMAL;
+    return gSettings.windowMaximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
+}
+
+bool initCommonControls() {
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_TAB_CLASSES |
+                                                          ICC_UPDOWN_CLASS | ICC_COOL_CLASSES};
+    return InitCommonControlsEx(&controls) != FALSE;
+}
+
+FramePlacement currentPlacement() {
+    FramePlacement placement;
+    WINDOWPLACEMENT window = {};
+    window.length = sizeof window;
+    if (!GetWindowPlacement(appState.frame, &window)) return placement;
+    placement.maximized =
+        IsZoomed(appState.frame) || (IsIconic(appState.frame) && (window.flags & WPF_RESTORETOMAXIMIZED));
+    placement.left = window.rcNormalPosition.left;
+    placement.top = window.rcNormalPosition.top;
+    placement.right = window.rcNormalPosition.right;
+    placement.bottom = window.rcNormalPosition.bottom;
+    return placement;
+}
+
+// Steps 6 to 15, with the reader open.
+bool startWithReader(SettingsReader* reader, int showCommand, int argumentCount, wchar_t** arguments) {
+    reader->readText(0, &gSettings.languageName);
+    if (!loadLanguageModule(&gSettings.languageName)) {
+        showStartFailure(L"Language file not found.");
+        return false;
+    }
+    loadSettings(*reader, &gSettings);
+    loadBindings();
+    appState.dragMode = 0;
+    if (!createMenus(&appState.bindings)) return false;
+    if (!registerWindowClasses(appState.instance) || !initCommonControls()) return false;
+    loadWindowPlacement(*reader, &gSettings);
+    if (!createFrameWindow(framePlacement())) return false;
+    appState.keyboardHook = SetWindowsHookExW(WH_KEYBOARD, keyHookProc, nullptr, GetCurrentThreadId());
+    showNewPicture();
+    ShowWindow(appState.frame, frameShowCommand(showCommand));
+    UpdateWindow(appState.frame);
+    if (argumentCount >= 2 && GetFileAttributesW(arguments[1]) != INVALID_FILE_ATTRIBUTES)
+        openPathFromShell(asText(arguments[1]));
+    return true;
+}
+
+}  // namespace
+
+bool startShell(HINSTANCE instance, int showCommand, int argumentCount, wchar_t** arguments) {
+    startup = StartupRecord{};
+    appState.privateHeap = HeapCreate(0, kPrivateHeapSize, 0);
+    if (!appState.privateHeap) return false;
+    appState.instance = instance;
+    appState.osLevel = currentOsVersionClass();
+    startup.comStarted = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    initHelp();
+    if (appState.osLevel == 0 || !locateSettingsFile(&gSettings)) {
+        showStartFailure(L"Failed to execute file.");
+        return false;
+    }
+    SettingsReader reader;
+    reader.open(textChars(&gSettings.settingsPath));
+    bool started = startWithReader(&reader, showCommand, argumentCount, arguments);
+    reader.close();
+    return started;
+}
+
+void handleLoopMessage(MSG* message) {
+    if (!appState.inputLock && appState.acceleratorTable &&
+        TranslateAcceleratorW(appState.frame, appState.acceleratorTable, message))
+        return;
+    TranslateMessage(message);
+    DispatchMessageW(message);
+}
+
+int runMessageLoop() {
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) handleLoopMessage(&message);
+    return 0;
+}
+
+void finishShell() {
+    releaseLanguageModule();
+    uninitHelp();
+    if (appState.privateHeap) HeapDestroy(appState.privateHeap);
+    appState.privateHeap = nullptr;
+    if (startup.comStarted) CoUninitialize();
+    startup.comStarted = false;
+    destroyUiFont();
+    clearAppState();
+}
+
+int ShellStartup(HINSTANCE instance, int showCommand) {
+    int argumentCount = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &argumentCount);
+    if (startShell(instance, showCommand, argumentCount, arguments)) runMessageLoop();
+    if (arguments) LocalFree(arguments);
+    finishShell();
+    return 0;
+}
+
+void shutdownShell() {
+    if (startup.shutDown) return;
+    startup.shutDown = true;
+    if (appState.keyboardHook) UnhookWindowsHookEx(appState.keyboardHook);
+    appState.keyboardHook = nullptr;
+    releaseFileList();
+    releasePicture(&appState.picture);
+    appState.imageLoaded = false;
+    destroyBars();
+    destroyMenus();
+    CommandBinding accelerators[kBindingRowCount];
+    int count = copyAcceleratorTable(appState.acceleratorTable, accelerators);
+    saveSettings(gSettings, currentPlacement(), accelerators, count);
+    if (appState.acceleratorTable) DestroyAcceleratorTable(appState.acceleratorTable);
+    appState.acceleratorTable = nullptr;
+}
+
+LRESULT CALLBACK keyHookProc(int code, WPARAM virtualKey, LPARAM keyFlags) {
+    bool keyDown = (keyFlags & 0x80000000) == 0;
+    if (code == HC_ACTION && appState.cropKeysEnabled && keyDown) {
+        if (virtualKey == VK_RETURN && appState.cropMode && appState.cropState == 3) {
+            dispatchCommand(MAKELONG(CMD_CROP_ACCEPT, CMD_SOURCE_ACCELERATOR));
+            return 1;
+        }
+        if (virtualKey == VK_ESCAPE && appState.cropMode) {
+            dispatchCommand(MAKELONG(CMD_CROP_CANCEL, CMD_SOURCE_ACCELERATOR));
+            return 1;
+        }
+    }
+    return CallNextHookEx(nullptr, code, virtualKey, keyFlags);
+}

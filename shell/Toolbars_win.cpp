@@ -1,0 +1,654 @@
+// The rebar with toolbar 1 (file and zoom commands, the zoom group), toolbar 2 (save options and the crop
+// button), the crop toolbar of crop mode, their tooltips, custom drawing and subclass procedures, and
+// the zoom label control.
+#include "shell/Toolbars.h"
+
+#include <commctrl.h>
+#include <imm.h>
+#include <uxtheme.h>
+#include <windowsx.h>
+
+#include <iterator>
+
+#include "settings/LanguageModule.h"
+#include "shell/AppState.h"
+#include "shell/CommandIds.h"
+#include "shell/Menus.h"
+#include "shell/ShellWindows.h"
+#include "shell/LaterParts.h"
+#include "settings/TextIds.h"
+#include "view/ImageView.h"
+#include "view/ViewGeometry.h"
+
+namespace {
+
+constexpr COLORREF kBarColour = RGB(240, 240, 240);
+constexpr COLORREF kHotFill = RGB(232, 255, 255);
+constexpr COLORREF kHotPen = RGB(72, 144, 144);
+constexpr COLORREF kCheckedFill = RGB(255, 255, 255);
+constexpr COLORREF kCheckedPen = RGB(144, 72, 144);
+constexpr COLORREF kZoomLimitColour = RGB(0, 96, 255);
+constexpr COLORREF kZoomOutOfRangeColour = RGB(208, 0, 80);
+constexpr COLORREF kMagenta = RGB(255, 0, 255);
+constexpr int kMinZoomPercent = 1;
+constexpr int kMaxZoomPercent = 1600;
+constexpr int kZoomLabelTravel = 500;  // pixels of drag covering the whole zoom range
+constexpr UINT_PTR kToolbar1Subclass = 1;
+constexpr UINT_PTR kPlainSubclass = 2;
+constexpr DWORD kToolbarStyle = WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE;
+
+// Window-lifetime resources of the bars.
+struct BarResources {
+    HIMAGELIST toolbar1Images = nullptr;
+    HIMAGELIST toolbar1Disabled = nullptr;
+    HIMAGELIST toolbar2Images = nullptr;
+    HIMAGELIST cropImages = nullptr;
+    HIMAGELIST cropDisabled = nullptr;
+    HBRUSH barBrush = nullptr;
+    HWND hotLabel = nullptr;
+    int labelDragStartX = 0;
+    int labelDragStartPosition = 0;
+};
+BarResources bars;
+
+const TBBUTTON kToolbar1Buttons[] = {
+    {0, CMD_OPEN, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
+    {1, CMD_SAVE_AS, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
+    {0, ID_TOOLBAR_SEPARATOR, 0, BTNS_SEP, {}, 0, 0},
+    {2, CMD_FILE_LIST, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
+    {0, ID_TOOLBAR_SEPARATOR, 0, BTNS_SEP, {}, 0, 0},
+    {5, CMD_SHADING_MENU, TBSTATE_ENABLED, BTNS_WHOLEDROPDOWN, {}, 0, 0},
+    {0, ID_TOOLBAR_SEPARATOR, 0, BTNS_SEP, {}, 0, 0},
+    {3, CMD_ZOOM_FIT, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
+    {4, CMD_ZOOM_100, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
+    {0, ID_ZOOM_PLACEHOLDER, 0, BTNS_SEP, {}, 0, 0},
+};
+const TBBUTTON kToolbar2Buttons[] = {
+    {0, CMD_SAVE_GRAYSCALE, TBSTATE_ENABLED, BTNS_CHECK, {}, 0, 0},
+    {1, CMD_SAVE_PROGRESSIVE, TBSTATE_ENABLED, BTNS_CHECK, {}, 0, 0},
+    {0, ID_TOOLBAR_SEPARATOR, 0, BTNS_SEP, {}, 0, 0},
+    {2, CMD_MARKERS_NONE, TBSTATE_ENABLED, BTNS_CHECKGROUP, {}, 0, 0},
+    {3, CMD_MARKERS_COMMENTS, TBSTATE_ENABLED, BTNS_CHECKGROUP, {}, 0, 0},
+    {4, CMD_MARKERS_ALL, TBSTATE_ENABLED, BTNS_CHECKGROUP, {}, 0, 0},
+    {0, ID_TOOLBAR_SEPARATOR, 0, BTNS_SEP, {}, 0, 0},
+    {I_IMAGENONE, CMD_CROP, TBSTATE_ENABLED, BTNS_CHECK, {}, CMD_CROP, 0},
+};
+const TBBUTTON kCropButtons[] = {
+    {0, CMD_CROP_ACCEPT, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
+    {1, CMD_CROP_CANCEL, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
+    {0, ID_TOOLBAR_SEPARATOR, 0, BTNS_SEP, {}, 0, 0},
+    {2, CMD_CROP_MAXIMAL, TBSTATE_ENABLED, BTNS_BUTTON, {}, 0, 0},
+};
+const int kToolbar1Tips[] = {CMD_OPEN, CMD_SAVE_AS, CMD_FILE_LIST, CMD_SHADING_MENU, CMD_ZOOM_FIT, CMD_ZOOM_100};
+const int kToolbar2Tips[] = {CMD_SAVE_GRAYSCALE, CMD_SAVE_PROGRESSIVE, CMD_MARKERS_NONE, CMD_MARKERS_COMMENTS,
+                             CMD_MARKERS_ALL};
+
+HIMAGELIST loadStrip(int bitmapId) {
+    return ImageList_LoadImageW(appState.instance, MAKEINTRESOURCEW(bitmapId), 16, 0, kMagenta, IMAGE_BITMAP,
+                                LR_CREATEDIBSECTION);
+}
+
+int textWidth(const char16_t* text) {
+    HDC dc = GetDC(appState.frame);
+    HGDIOBJ old = SelectObject(dc, appState.uiFont);
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, asWide(text), int(textLength16(text)), &size);
+    SelectObject(dc, old);
+    ReleaseDC(appState.frame, dc);
+    return size.cx;
+}
+
+int languageTextWidth(uint32_t id) {
+    TextBuffer text;
+    loadText(id, &text);
+    return textWidth(textChars(&text));
+}
+
+HWND createToolbar(int id, const TBBUTTON* buttons, int count, HIMAGELIST images, HIMAGELIST disabled) {
+    HWND toolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, kToolbarStyle, 0, 0, 0, 0, appState.rebar,
+                                   reinterpret_cast<HMENU>(INT_PTR(id)), appState.instance, nullptr);
+    if (!toolbar) return nullptr;
+    SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageW(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 16));
+    SendMessageW(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
+    if (disabled) SendMessageW(toolbar, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabled));
+    SendMessageW(toolbar, TB_ADDBUTTONSW, WPARAM(count), reinterpret_cast<LPARAM>(buttons));
+    SendMessageW(toolbar, TB_SETTOOLTIPS, reinterpret_cast<WPARAM>(appState.tooltip), 0);
+    return toolbar;
+}
+
+void setButtonWidth(HWND toolbar, int command, int width) {
+    TBBUTTONINFOW info = {};
+    info.cbSize = sizeof info;
+    info.dwMask = TBIF_SIZE;
+    info.cx = WORD(width);
+    SendMessageW(toolbar, TB_SETBUTTONINFOW, WPARAM(command), reinterpret_cast<LPARAM>(&info));
+}
+
+int toolbarFullWidth(HWND toolbar) {
+    SIZE size = {};
+    SendMessageW(toolbar, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
+    return size.cx;
+}
+
+void applyButtonHeight(HWND toolbar) {
+    DWORD size = DWORD(SendMessageW(toolbar, TB_GETBUTTONSIZE, 0, 0));
+    if (HIWORD(size) != appState.metrics.buttonHeight)
+        SendMessageW(toolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(LOWORD(size), appState.metrics.buttonHeight));
+    SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
+}
+
+// Creation step 3 and its re-layout: label, edit with up-down and unit label inside placeholder 9920.
+void placeZoomGroup() {
+    const UiMetrics& metrics = appState.metrics;
+    RECT placeholder = {};
+    LRESULT index = SendMessageW(appState.toolbar1, TB_COMMANDTOINDEX, ID_ZOOM_PLACEHOLDER, 0);
+    SendMessageW(appState.toolbar1, TB_GETITEMRECT, WPARAM(index), reinterpret_cast<LPARAM>(&placeholder));
+    int y = 2;
+    int labelX = placeholder.left + 11;
+    int labelWidth = languageTextWidth(TXT_ZOOM_LABEL) + 4;
+    int editX = labelX + labelWidth;
+    int editWidth = 4 * metrics.digitWidth + metrics.editExtra;
+    TextBuffer unit;
+    loadText(TXT_ZOOM_UNIT, &unit);
+    int unitX = editX + editWidth + 3;
+    int unitWidth = textWidth(textChars(&unit)) + 2;
+    MoveWindow(appState.zoomLabel, labelX, y, labelWidth, metrics.lineHeight, TRUE);
+    MoveWindow(appState.zoomEdit, editX, y, editWidth, metrics.lineHeight, TRUE);
+    SendMessageW(appState.zoomUpDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(appState.zoomEdit), 0);
+    MoveWindow(appState.zoomUnit, unitX, y, unitWidth, metrics.lineHeight, TRUE);
+    SetWindowTextW(appState.zoomUnit, asWide(textChars(&unit)));
+    for (HWND control : {appState.zoomLabel, appState.zoomEdit, appState.zoomUnit})
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(appState.uiFont), TRUE);
+    setButtonWidth(appState.toolbar1, ID_ZOOM_PLACEHOLDER, unitX + unitWidth - placeholder.left);
+}
+
+bool createZoomGroup() {
+    HWND parent = appState.toolbar1;
+    appState.zoomLabel = CreateWindowExW(0, kZoomLabelClass, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent,
+                                         reinterpret_cast<HMENU>(INT_PTR(IDC_ZOOM_LABEL)), appState.instance,
+                                         reinterpret_cast<void*>(INT_PTR(TXT_ZOOM_LABEL)));
+    appState.zoomEdit = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", nullptr, WS_CHILD | WS_VISIBLE | ES_RIGHT, 0, 0,
+                                        0, 0, parent, reinterpret_cast<HMENU>(INT_PTR(IDC_ZOOM_EDIT)),
+                                        appState.instance, nullptr);
+    appState.zoomUpDown = CreateWindowExW(0, UPDOWN_CLASSW, nullptr,
+                                          WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS |
+                                              UDS_NOTHOUSANDS,
+                                          0, 0, 0, 0, parent, reinterpret_cast<HMENU>(INT_PTR(IDC_ZOOM_UPDOWN)),
+                                          appState.instance, nullptr);
+    appState.zoomUnit = CreateWindowExW(0, L"Static", nullptr, WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0, parent,
+                                        reinterpret_cast<HMENU>(INT_PTR(IDC_ZOOM_UNIT)), appState.instance, nullptr);
+    if (!appState.zoomLabel || !appState.zoomEdit || !appState.zoomUpDown || !appState.zoomUnit) return false;
+    SendMessageW(appState.zoomEdit, EM_SETLIMITTEXT, 4, 0);
+    placeZoomGroup();
+    SendMessageW(appState.zoomUpDown, UDM_SETRANGE32, kMinZoomPercent, kMaxZoomPercent);
+    SendMessageW(appState.zoomUpDown, UDM_SETPOS32, 0, 100);
+    return true;
+}
+
+void setZoomEditTooltip(UINT message) {
+    TextBuffer text;
+    loadText(TXT_ZOOM_TOOLTIP, &text);
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = appState.toolbar1;
+    tool.uId = reinterpret_cast<UINT_PTR>(appState.zoomEdit);
+    tool.lpszText = const_cast<wchar_t*>(asWide(textChars(&text)));
+    SendMessageW(appState.tooltip, message, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+// Language text of `command`, then " (" modifier key ")" when `row` has a named key.
+void tooltipText(int command, int row, bool withModifier, TextBuffer* text) {
+    loadText(uint32_t(command), text);
+    if (row < 0) return;
+    const CommandItem& item = appState.commandItems[row];
+    if (!item.key) return;
+    textAppendAscii(text, " (");
+    if (withModifier && item.modifier) textAppendZ(text, item.modifier);
+    textAppendZ(text, item.key);
+    textAppendChar(text, u')');
+}
+
+void setButtonTooltip(UINT message, HWND toolbar, int command, const TextBuffer& text) {
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_SUBCLASS;
+    tool.hwnd = toolbar;
+    tool.uId = UINT_PTR(command);
+    SendMessageW(toolbar, TB_GETRECT, WPARAM(command), reinterpret_cast<LPARAM>(&tool.rect));
+    tool.lpszText = const_cast<wchar_t*>(asWide(textChars(&text)));
+    SendMessageW(appState.tooltip, message, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void setCropTooltips(UINT message) {
+    struct CropTip {
+        int command;
+        int row;
+    } tips[] = {{CMD_CROP_ACCEPT, bindingRowOf(CMD_CROP_ACCEPT)},
+                {CMD_CROP_CANCEL, bindingRowOf(CMD_CROP_CANCEL)},
+                {CMD_CROP_MAXIMAL, -1}};
+    for (const CropTip& tip : tips) {
+        TextBuffer text;
+        tooltipText(tip.command, tip.row, false, &text);
+        setButtonTooltip(message, appState.cropToolbar, tip.command, text);
+    }
+}
+
+void fillRounded(HDC dc, const RECT& rect, COLORREF fill, COLORREF line) {
+    HBRUSH brush = CreateSolidBrush(fill);
+    HPEN pen = CreatePen(PS_SOLID, 1, line);
+    HGDIOBJ oldBrush = SelectObject(dc, brush);
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, 5, 5);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(brush);
+    DeleteObject(pen);
+}
+
+LRESULT onToolbarCustomDraw(NMTBCUSTOMDRAW* draw) {
+    if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
+    if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
+    HDC dc = draw->nmcd.hdc;
+    UINT state = draw->nmcd.uItemState;
+    if (state & CDIS_HOT) fillRounded(dc, draw->nmcd.rc, kHotFill, kHotPen);
+    else if (state & CDIS_CHECKED) fillRounded(dc, draw->nmcd.rc, kCheckedFill, kCheckedPen);
+    if (draw->nmcd.lItemlParam != 0) {
+        TextBuffer text;
+        loadText(uint32_t(draw->nmcd.lItemlParam), &text);
+        bool grey = (state & (CDIS_DISABLED | CDIS_INDETERMINATE)) != 0;
+        SetTextColor(dc, GetSysColor(grey ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
+        SetBkMode(dc, TRANSPARENT);
+        HGDIOBJ old = SelectObject(dc, appState.uiFont);
+        RECT rect = draw->nmcd.rc;
+        DrawTextW(dc, asWide(textChars(&text)), -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_HIDEPREFIX);
+        SelectObject(dc, old);
+    }
+    return TBCDRF_NOBACKGROUND;
+}
+
+// Zoom edit, as the user types: clamp to 1..1600 and apply unless the program wrote the value itself.
+void onZoomEditUpdate() {
+    InvalidateRect(appState.zoomEdit, nullptr, TRUE);
+    BOOL converted = FALSE;
+    int value = int(GetDlgItemInt(appState.toolbar1, IDC_ZOOM_EDIT, &converted, TRUE));
+    if (value < kMinZoomPercent) value = kMinZoomPercent;
+    if (value > kMaxZoomPercent) value = kMaxZoomPercent;
+    if (!appState.inputGuard || value == zoomPercent(appState.zoomFactor)) return;
+    if (!appState.imageLoaded) return;
+    // The view rewrites the zoom edit on every zoom change; while the user types, that would move the
+    // caret and undo the text, so the edit is hidden from the view for this one change.
+    HWND edit = appState.zoomEdit;
+    appState.zoomEdit = nullptr;
+    setZoom(value / 100.0);
+    appState.zoomEdit = edit;
+}
+
+void closeInputMethod() {
+    HIMC context = ImmGetContext(appState.frame);
+    if (!context) return;
+    if (ImmGetOpenStatus(context)) ImmSetOpenStatus(context, FALSE);
+    ImmReleaseContext(appState.frame, context);
+}
+
+void onZoomEditCommand(int notification) {
+    switch (notification) {
+    case EN_SETFOCUS:
+        appState.inputLock = true;
+        closeInputMethod();
+        break;
+    case EN_KILLFOCUS:
+        appState.inputLock = false;
+        showZoomPercent();
+        break;
+    case EN_UPDATE: onZoomEditUpdate(); break;
+    }
+}
+
+LRESULT zoomEditColour(HDC dc) {
+    BOOL converted = FALSE;
+    int value = int(GetDlgItemInt(appState.toolbar1, IDC_ZOOM_EDIT, &converted, TRUE));
+    if (converted && (value == kMinZoomPercent || value == kMaxZoomPercent)) SetTextColor(dc, kZoomLimitColour);
+    else if (converted && (value < kMinZoomPercent || value > kMaxZoomPercent)) SetTextColor(dc, kZoomOutOfRangeColour);
+    SetBkColor(dc, RGB(255, 255, 255));
+    return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
+}
+
+LRESULT CALLBACK toolbarSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                     DWORD_PTR) {
+    switch (message) {
+    case WM_CTLCOLORSTATIC:
+        SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+        return reinterpret_cast<LRESULT>(bars.barBrush);
+    case WM_RBUTTONDOWN: SetFocus(appState.frame); return 0;
+    case WM_COMMAND:
+        if (id == kToolbar1Subclass && LOWORD(wParam) == IDC_ZOOM_EDIT) {
+            onZoomEditCommand(HIWORD(wParam));
+            return 0;
+        }
+        break;
+    case WM_CTLCOLOREDIT:
+        if (id == kToolbar1Subclass && reinterpret_cast<HWND>(lParam) == appState.zoomEdit)
+            return zoomEditColour(reinterpret_cast<HDC>(wParam));
+        break;
+    case WM_NCDESTROY: RemoveWindowSubclass(window, toolbarSubclassProc, id); break;
+    }
+    return DefSubclassProc(window, message, wParam, lParam);
+}
+
+REBARBANDINFOW bandInfo(HWND child, int id, int minWidth) {
+    REBARBANDINFOW band = {};
+    band.cbSize = sizeof band;
+    band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_ID;
+    band.fStyle = RBBS_NOGRIPPER | RBBS_CHILDEDGE;
+    band.hwndChild = child;
+    band.wID = UINT(id);
+    band.cxMinChild = UINT(minWidth);
+    band.cyMinChild = UINT(appState.metrics.buttonHeight + 2);
+    return band;
+}
+
+void setSecondBand(HWND child, int minWidth, bool insert) {
+    TextBuffer text;
+    loadText(TXT_BAND2, &text);
+    REBARBANDINFOW band = bandInfo(child, IDC_BAND2, minWidth);
+    band.fMask |= RBBIM_TEXT;
+    band.lpText = const_cast<wchar_t*>(asWide(textChars(&text)));
+    if (insert) SendMessageW(appState.rebar, RB_INSERTBANDW, WPARAM(-1), reinterpret_cast<LPARAM>(&band));
+    else SendMessageW(appState.rebar, RB_SETBANDINFOW, 1, reinterpret_cast<LPARAM>(&band));
+}
+
+void setFirstBand(int minWidth, bool insert) {
+    REBARBANDINFOW band = bandInfo(appState.toolbar1, IDC_BAND1, minWidth);
+    band.fMask |= RBBIM_HEADERSIZE;
+    band.cxHeader = 3;
+    if (insert) SendMessageW(appState.rebar, RB_INSERTBANDW, WPARAM(-1), reinterpret_cast<LPARAM>(&band));
+    else SendMessageW(appState.rebar, RB_SETBANDINFOW, 0, reinterpret_cast<LPARAM>(&band));
+}
+
+void paintZoomLabel(HWND window) {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    RECT rect;
+    GetClientRect(window, &rect);
+    if (bars.hotLabel == window) {
+        HBRUSH brush = CreateSolidBrush(kHotFill);
+        HPEN pen = CreatePen(PS_SOLID, 1, kHotPen);
+        HGDIOBJ oldBrush = SelectObject(dc, brush);
+        HGDIOBJ oldPen = SelectObject(dc, pen);
+        Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
+        SelectObject(dc, oldBrush);
+        SelectObject(dc, oldPen);
+        DeleteObject(brush);
+        DeleteObject(pen);
+    } else {
+        FillRect(dc, &rect, bars.barBrush);
+    }
+    TextBuffer text;
+    loadText(uint32_t(GetWindowLongPtrW(window, GWLP_USERDATA)), &text);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, IsWindowEnabled(window) ? RGB(0, 0, 0) : GetSysColor(COLOR_GRAYTEXT));
+    HGDIOBJ oldFont = SelectObject(dc, appState.uiFont);
+    SetTextAlign(dc, TA_CENTER | TA_TOP);
+    ExtTextOutW(dc, rect.right / 2, (rect.bottom - appState.metrics.textHeight) / 2, ETO_CLIPPED, &rect,
+                asWide(textChars(&text)), UINT(text.length), nullptr);
+    SelectObject(dc, oldFont);
+    EndPaint(window, &paint);
+}
+
+void onZoomLabelMouseMove(HWND window, WPARAM keys) {
+    if (keys == 0 && bars.hotLabel != window) {
+        bars.hotLabel = window;
+        TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, window, 0};
+        TrackMouseEvent(&track);
+        InvalidateRect(window, nullptr, FALSE);
+        return;
+    }
+    if (keys == MK_LBUTTON && appState.dragMode == 3 && appState.imageLoaded) {
+        POINT point;
+        GetCursorPos(&point);
+        int position = bars.labelDragStartPosition + (point.x - bars.labelDragStartX);
+        if (position < 0) position = 0;
+        if (position > kZoomLabelTravel) position = kZoomLabelTravel;
+        double zoom = zoomForLabelPosition(position);
+        if (zoom != appState.zoomFactor) setZoom(zoom);
+    }
+}
+
+void onZoomLabelLeftDown(HWND window) {
+    if (bars.hotLabel != window || !appState.imageLoaded) return;
+    appState.dragMode = 3;
+    SetFocus(window);
+    SetCapture(window);
+    POINT point;
+    GetCursorPos(&point);
+    bars.labelDragStartX = point.x;
+    bars.labelDragStartPosition = zoomLabelPosition(appState.zoomFactor);
+}
+
+void onZoomLabelLeftUp(HWND window) {
+    if (bars.hotLabel != window || appState.dragMode != 3) return;
+    ReleaseCapture();
+    appState.dragMode = 0;
+    InvalidateRect(appState.view, nullptr, FALSE);
+    UpdateWindow(appState.view);
+}
+
+LRESULT CALLBACK zoomLabelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_NCCREATE:
+        SetWindowLongPtrW(window, GWLP_USERDATA,
+                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+        break;
+    case WM_PAINT: paintZoomLabel(window); return 0;
+    case WM_MOUSEMOVE: onZoomLabelMouseMove(window, wParam); return 0;
+    case WM_MOUSELEAVE:
+        if (appState.dragMode != 3) {
+            bars.hotLabel = nullptr;
+            SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+            InvalidateRect(window, nullptr, FALSE);
+        }
+        return 0;
+    case WM_LBUTTONDOWN: onZoomLabelLeftDown(window); return 0;
+    case WM_LBUTTONUP: onZoomLabelLeftUp(window); return 0;
+    case WM_ENABLE: InvalidateRect(window, nullptr, FALSE); return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void setEnabledState(HWND toolbar, int command, bool enabled) {
+    SendMessageW(toolbar, TB_SETSTATE, WPARAM(command),
+                 MAKELPARAM(enabled ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE, 0));
+}
+
+}  // namespace
+
+bool registerZoomLabelClass(HINSTANCE instance) {
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = zoomLabelProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(instance, MAKEINTRESOURCEW(IDC_ZOOM_DRAG));
+    windowClass.lpszClassName = kZoomLabelClass;
+    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+bool createTooltipWindow() {
+    appState.tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP, CW_USEDEFAULT,
+                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, appState.frame, nullptr,
+                                       appState.instance, nullptr);
+    if (!appState.tooltip) return false;
+    SendMessageW(appState.tooltip, TTM_SETDELAYTIME, TTDT_INITIAL, 300);
+    SendMessageW(appState.tooltip, TTM_SETTIPBKCOLOR, RGB(255, 255, 255), 0);
+    return true;
+}
+
+bool createBars() {
+    bars.barBrush = CreateSolidBrush(kBarColour);
+    appState.rebar = CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, nullptr,
+                                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_BORDER |
+                                         RBS_VARHEIGHT | RBS_BANDBORDERS | RBS_FIXEDORDER | RBS_DBLCLKTOGGLE |
+                                         CCS_NODIVIDER,
+                                     0, 0, 0, 0, appState.frame, reinterpret_cast<HMENU>(INT_PTR(IDC_REBAR)),
+                                     appState.instance, nullptr);
+    if (!appState.rebar) return false;
+    SetWindowTheme(appState.rebar, L"", L"");
+    SendMessageW(appState.rebar, RB_SETBKCOLOR, 0, kBarColour);
+    SendMessageW(appState.rebar, WM_SETFONT, reinterpret_cast<WPARAM>(appState.uiFont), FALSE);
+    REBARINFO info = {sizeof info, 0, nullptr};
+    SendMessageW(appState.rebar, RB_SETBARINFO, 0, reinterpret_cast<LPARAM>(&info));
+
+    bars.toolbar1Images = loadStrip(IDB_TOOLBAR1);
+    bars.toolbar1Disabled = loadStrip(IDB_TOOLBAR1_DISABLED);
+    appState.toolbar1 = createToolbar(IDC_TOOLBAR1, kToolbar1Buttons, int(std::size(kToolbar1Buttons)),
+                                      bars.toolbar1Images, bars.toolbar1Disabled);
+    if (!appState.toolbar1) return false;
+    SetWindowSubclass(appState.toolbar1, toolbarSubclassProc, kToolbar1Subclass, 0);
+    if (!createZoomGroup()) return false;
+    setZoomEditTooltip(TTM_ADDTOOLW);
+
+    bars.toolbar2Images = loadStrip(IDB_TOOLBAR2);
+    appState.toolbar2 = createToolbar(IDC_TOOLBAR2, kToolbar2Buttons, int(std::size(kToolbar2Buttons)),
+                                      bars.toolbar2Images, nullptr);
+    if (!appState.toolbar2) return false;
+    SetWindowSubclass(appState.toolbar2, toolbarSubclassProc, kPlainSubclass, 0);
+    setButtonWidth(appState.toolbar2, CMD_CROP, languageTextWidth(CMD_CROP) + 10);
+
+    applyButtonHeight(appState.toolbar1);
+    applyButtonHeight(appState.toolbar2);
+    setFirstBand(toolbarFullWidth(appState.toolbar1) + 1, true);
+    setSecondBand(appState.toolbar2, toolbarFullWidth(appState.toolbar2), true);
+    updateTooltips(TTM_ADDTOOLW);
+    return true;
+}
+
+void destroyBars() {
+    if (appState.toolbar1) RemoveWindowSubclass(appState.toolbar1, toolbarSubclassProc, kToolbar1Subclass);
+    if (appState.toolbar2) RemoveWindowSubclass(appState.toolbar2, toolbarSubclassProc, kPlainSubclass);
+    for (HIMAGELIST* list : {&bars.toolbar1Images, &bars.toolbar1Disabled, &bars.toolbar2Images}) {
+        if (*list) ImageList_Destroy(*list);
+        *list = nullptr;
+    }
+    if (bars.barBrush) DeleteObject(bars.barBrush);
+    bars.barBrush = nullptr;
+}
+
+void relayoutBars() {
+    destroyUiFont();
+    createUiFont();
+    SendMessageW(appState.rebar, WM_SETFONT, reinterpret_cast<WPARAM>(appState.uiFont), TRUE);
+    applyButtonHeight(appState.toolbar1);
+    placeZoomGroup();
+    setZoomEditTooltip(TTM_SETTOOLINFOW);
+    SendMessageW(appState.toolbar1, TB_AUTOSIZE, 0, 0);
+    setFirstBand(toolbarFullWidth(appState.toolbar1) + 1, false);
+    setButtonWidth(appState.toolbar2, CMD_CROP, languageTextWidth(CMD_CROP) + 10);
+    applyButtonHeight(appState.toolbar2);
+    if (!appState.cropToolbar) setSecondBand(appState.toolbar2, toolbarFullWidth(appState.toolbar2), false);
+    maximizeSecondBandIfOneRow();
+    updateTooltips(TTM_SETTOOLINFOW);
+    refreshToolbar1States();
+}
+
+void updateTooltips(UINT message) {
+    for (int command : kToolbar1Tips) {
+        TextBuffer text;
+        tooltipText(command, bindingRowOf(uint32_t(command)), true, &text);
+        setButtonTooltip(message, appState.toolbar1, command, text);
+    }
+    for (int command : kToolbar2Tips) {
+        TextBuffer text;
+        loadText(uint32_t(command), &text);
+        setButtonTooltip(message, appState.toolbar2, command, text);
+    }
+    if (appState.cropToolbar) setCropTooltips(message);
+}
+
+void refreshToolbar1States() {
+    bool image = appState.imageLoaded;
+    setEnabledState(appState.toolbar1, CMD_FILE_LIST, fileListExists());
+    for (int command : {CMD_SAVE_AS, CMD_ZOOM_FIT, CMD_ZOOM_100}) setEnabledState(appState.toolbar1, command, image);
+    for (HWND control : {appState.zoomLabel, appState.zoomEdit, appState.zoomUpDown, appState.zoomUnit})
+        EnableWindow(control, image);
+}
+
+void showZoomPercent() {
+    appState.inputGuard = false;
+    SetDlgItemInt(appState.toolbar1, IDC_ZOOM_EDIT, UINT(zoomPercent(appState.zoomFactor)), TRUE);
+    appState.inputGuard = true;
+}
+
+int createCropToolbar() {
+    bars.cropImages = loadStrip(IDB_CROP_TOOLBAR);
+    bars.cropDisabled = loadStrip(IDB_CROP_TOOLBAR_DISABLED);
+    appState.cropToolbar = createToolbar(IDC_CROP_TOOLBAR, kCropButtons, int(std::size(kCropButtons)),
+                                         bars.cropImages, bars.cropDisabled);
+    if (!appState.cropToolbar) return 0;
+    setCropTooltips(TTM_ADDTOOLW);
+    SetWindowSubclass(appState.cropToolbar, toolbarSubclassProc, kPlainSubclass, 0);
+    DWORD size = DWORD(SendMessageW(appState.toolbar1, TB_GETBUTTONSIZE, 0, 0));
+    SendMessageW(appState.cropToolbar, TB_SETBUTTONSIZE, 0, LPARAM(size));
+    SendMessageW(appState.cropToolbar, TB_AUTOSIZE, 0, 0);
+    return toolbarFullWidth(appState.cropToolbar);
+}
+
+void removeCropToolbar() {
+    if (!appState.cropToolbar) return;
+    setSecondBand(appState.toolbar2, toolbarFullWidth(appState.toolbar2), false);
+    RemoveWindowSubclass(appState.cropToolbar, toolbarSubclassProc, kPlainSubclass);
+    for (int command : {CMD_CROP_ACCEPT, CMD_CROP_CANCEL, CMD_CROP_MAXIMAL}) {
+        TTTOOLINFOW tool = {};
+        tool.cbSize = sizeof tool;
+        tool.hwnd = appState.cropToolbar;
+        tool.uId = UINT_PTR(command);
+        SendMessageW(appState.tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    DestroyWindow(appState.cropToolbar);
+    appState.cropToolbar = nullptr;
+    for (HIMAGELIST* list : {&bars.cropImages, &bars.cropDisabled}) {
+        if (*list) ImageList_Destroy(*list);
+        *list = nullptr;
+    }
+}
+
+int rebarBottom() {
+    if (!appState.rebar) return 0;
+    RECT rect;
+    GetWindowRect(appState.rebar, &rect);
+    POINT corner = {rect.right, rect.bottom};
+    ScreenToClient(appState.frame, &corner);
+    return corner.y;
+}
+
+void maximizeSecondBandIfOneRow() {
+    if (SendMessageW(appState.rebar, RB_GETROWCOUNT, 0, 0) == 1) SendMessageW(appState.rebar, RB_MAXIMIZEBAND, 1, 0);
+}
+
+bool toolbar2Checked(int command) {
+    return (SendMessageW(appState.toolbar2, TB_GETSTATE, WPARAM(command), 0) & TBSTATE_CHECKED) != 0;
+}
+
+LRESULT onBarNotify(const NMHDR* header) {
+    int id = int(header->idFrom);
+    bool fromToolbar = id == IDC_TOOLBAR1 || id == IDC_TOOLBAR2 || id == IDC_CROP_TOOLBAR;
+    if (fromToolbar) {
+        switch (header->code) {
+        case NM_CUSTOMDRAW: return onToolbarCustomDraw(reinterpret_cast<NMTBCUSTOMDRAW*>(const_cast<NMHDR*>(header)));
+        case NM_LDOWN:
+        case NM_RDOWN: SetFocus(appState.frame); return 0;
+        case TBN_DROPDOWN:
+            if (reinterpret_cast<const NMTOOLBARW*>(header)->iItem == CMD_SHADING_MENU) showShadingMenu();
+            return TBDDRET_DEFAULT;
+        }
+        return 0;
+    }
+    if (id == IDC_REBAR && appState.view) {
+        switch (header->code) {
+        case RBN_BEGINDRAG: return appState.cropMode && appState.cropState != 3 ? 1 : 0;
+        case RBN_HEIGHTCHANGE: relayoutFrame(true); return 0;
+        }
+    }
+    return 0;
+}

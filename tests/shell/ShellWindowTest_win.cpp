@@ -1,0 +1,328 @@
+// The real frame, created in this process and driven with real messages: start-up, titles, commands,
+// menus, accelerators, toolbar states and the settings file written at exit.
+#include <gtest/gtest.h>
+
+#include "common/WinHeaders.h"
+
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "settings/Settings.h"
+#include "settings/SettingsFile.h"
+#include "shell/AppState.h"
+#include "shell/CommandIds.h"
+#include "shell/Dispatch.h"
+#include "shell/Menus.h"
+#include "shell/ShellWindows.h"
+#include "shell/WindowFit.h"
+#include "support/TestFiles.h"
+#include "support/TestJpeg.h"
+
+namespace {
+
+std::wstring wide(const std::string& utf8) {
+    std::u16string text = u16(utf8);
+    std::wstring result(text.begin(), text.end());
+    for (wchar_t& c : result)
+        if (c == L'/') c = L'\\';
+    return result;
+}
+
+std::string windowTitle(HWND window) {
+    wchar_t title[512] = {};
+    GetWindowTextW(window, title, 512);
+    return u8(asText(title));
+}
+
+void pumpMessages() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) handleLoopMessage(&message);
+}
+
+// Where a run without a Trimwell.ini beside the program keeps its settings.
+std::wstring appDataSettingsPath() {
+    TextBuffer folder;
+    queryRoamingAppDataFolder(&folder);
+    return std::wstring(asWide(textChars(&folder))) + L"\\Trimwell\\Trimwell.ini";
+}
+
+// Each test starts the shell with no settings file; the one a user of this Wine prefix had is put back.
+class ShellWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        settingsPath = appDataSettingsPath();
+        HANDLE file = CreateFileW(settingsPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            DWORD size = GetFileSize(file, nullptr), read = 0;
+            savedSettings.resize(size);
+            hadSettings = ReadFile(file, savedSettings.data(), size, &read, nullptr) && read == size;
+            CloseHandle(file);
+        }
+        DeleteFileW(settingsPath.c_str());
+    }
+
+    void TearDown() override {
+        if (appState.frame) closeShell();
+        DeleteFileW(settingsPath.c_str());
+        if (hadSettings) {
+            HANDLE file = CreateFileW(settingsPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            DWORD written = 0;
+            WriteFile(file, savedSettings.data(), DWORD(savedSettings.size()), &written, nullptr);
+            CloseHandle(file);
+        }
+    }
+
+    void start(const std::wstring& argument = std::wstring()) {
+        std::wstring program = L"Trimwell.exe";
+        std::wstring file = argument;
+        wchar_t* arguments[] = {&program[0], &file[0]};
+        ASSERT_TRUE(startShell(GetModuleHandleW(nullptr), SW_SHOWNORMAL, argument.empty() ? 1 : 2, arguments));
+        ASSERT_NE(appState.frame, nullptr);
+        pumpMessages();
+    }
+
+    void closeShell() {
+        PostMessageW(appState.frame, WM_CLOSE, 0, 0);
+        MSG message;
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) handleLoopMessage(&message);
+        finishShell();
+    }
+
+    std::string writePicture(const TestJpegOptions& options, const std::string& name) {
+        std::string path = folder.file(name);
+        writeFileBytes(path, makeTestJpeg(options));
+        return path;
+    }
+
+    BYTE toolbar2State(int command) { return BYTE(SendMessageW(appState.toolbar2, TB_GETSTATE, command, 0)); }
+
+    bool menuChecked(int command) {
+        return (GetMenuState(appState.containerMenu, UINT(command), MF_BYCOMMAND) & MF_CHECKED) != 0;
+    }
+
+    const CommandItem* menuItem(int command) {
+        MENUITEMINFOW info = {};
+        info.cbSize = sizeof info;
+        info.fMask = MIIM_DATA;
+        if (!GetMenuItemInfoW(appState.containerMenu, UINT(command), FALSE, &info)) return nullptr;
+        return reinterpret_cast<const CommandItem*>(info.dwItemData);
+    }
+
+    std::wstring settingsPath;
+    std::vector<uint8_t> savedSettings;
+    bool hadSettings = false;
+    TempDir folder;
+};
+
+std::string shownKeys(const CommandItem* item) {
+    std::string text;
+    if (item && item->modifier) text += u8(item->modifier);
+    if (item && item->key) text += u8(item->key);
+    return text;
+}
+
+}  // namespace
+
+TEST_F(ShellWindow, StartsWithDefaultPlacementFittedToTheWorkArea) {
+    start();
+    EXPECT_EQ(windowTitle(appState.frame), "Trimwell");
+    RECT stored = {200, 100, 1000, 700};
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    ASSERT_TRUE(GetMonitorInfoW(MonitorFromRect(&stored, MONITOR_DEFAULTTONEAREST), &monitor));
+    const RECT& work = monitor.rcWork;
+    WindowBox expected = fitWindowToWorkArea({200, 100, 800, 600},
+                                             {work.left, work.top, work.right - work.left, work.bottom - work.top});
+    RECT frame;
+    GetWindowRect(appState.frame, &frame);
+    EXPECT_EQ(frame.left, expected.left);
+    EXPECT_EQ(frame.top, expected.top);
+    EXPECT_EQ(frame.right - frame.left, expected.width);
+    EXPECT_EQ(frame.bottom - frame.top, expected.height);
+    EXPECT_EQ(gSettings.maskShading, 1);
+    EXPECT_EQ(gSettings.markerCopyMode, 2);
+    EXPECT_FALSE(appState.imageLoaded);
+    // The view sits directly below the rebar and fills the rest of the client area.
+    RECT rebar, view, client;
+    GetWindowRect(appState.rebar, &rebar);
+    GetWindowRect(appState.view, &view);
+    GetClientRect(appState.frame, &client);
+    EXPECT_EQ(view.top, rebar.bottom);
+    EXPECT_EQ(view.right - view.left, client.right);
+}
+
+TEST_F(ShellWindow, CommandLineFileIsOpenedAndTitled) {
+    TestJpegOptions options;
+    options.width = 64;
+    options.height = 48;
+    start(wide(writePicture(options, "photo one.jpg")));
+    EXPECT_TRUE(appState.imageLoaded);
+    EXPECT_EQ(windowTitle(appState.frame), "photo one.jpg  ( 64x48  24bit )");
+}
+
+TEST_F(ShellWindow, GrayPictureTitleAndGrayscaleButton) {
+    TestJpegOptions options;
+    options.width = 40;
+    options.height = 24;
+    options.colorSpace = JCS_GRAYSCALE;
+    options.hSamp = options.vSamp = 1;
+    start(wide(writePicture(options, "grey.jpg")));
+    EXPECT_EQ(windowTitle(appState.frame), "grey.jpg  ( 40x24  8bit )");
+    EXPECT_EQ(toolbar2State(CMD_SAVE_GRAYSCALE), TBSTATE_INDETERMINATE);
+    EXPECT_EQ(toolbar2State(CMD_CROP), TBSTATE_ENABLED);
+}
+
+TEST_F(ShellWindow, MissingCommandLineFileLeavesTheFrameEmpty) {
+    start(wide(folder.file("not there.jpg")));
+    EXPECT_FALSE(appState.imageLoaded);
+    EXPECT_EQ(windowTitle(appState.frame), "Trimwell");
+    EXPECT_EQ(appState.currentPath.length, 0u);
+}
+
+TEST_F(ShellWindow, NonJpegFileFailsToLoadAndKeepsPlainTitle) {
+    std::string path = folder.file("notes.jpg");
+    writeFileBytes(path, {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'});
+    start(wide(path));
+    EXPECT_FALSE(appState.imageLoaded);
+    EXPECT_TRUE(appState.loadFailed);
+    EXPECT_EQ(windowTitle(appState.frame), "Trimwell");
+    EXPECT_EQ(toolbar2State(CMD_CROP), TBSTATE_INDETERMINATE);
+}
+
+TEST_F(ShellWindow, ToolbarTwoFollowsTheSaveOptions) {
+    TestJpegOptions options;
+    start(wide(writePicture(options, "colour.jpg")));
+    EXPECT_EQ(toolbar2State(CMD_SAVE_GRAYSCALE), TBSTATE_ENABLED);
+    EXPECT_EQ(toolbar2State(CMD_MARKERS_ALL), TBSTATE_ENABLED | TBSTATE_CHECKED);
+    EXPECT_EQ(toolbar2State(CMD_MARKERS_NONE), TBSTATE_ENABLED);
+    // A marker command from a button that is not checked changes nothing.
+    SendMessageW(appState.frame, WM_COMMAND, CMD_MARKERS_NONE, 0);
+    EXPECT_EQ(gSettings.markerCopyMode, 2);
+    SendMessageW(appState.toolbar2, TB_CHECKBUTTON, CMD_MARKERS_COMMENTS, TRUE);
+    SendMessageW(appState.frame, WM_COMMAND, CMD_MARKERS_COMMENTS, 0);
+    EXPECT_EQ(gSettings.markerCopyMode, 1);
+    SendMessageW(appState.toolbar2, TB_CHECKBUTTON, CMD_SAVE_GRAYSCALE, TRUE);
+    SendMessageW(appState.frame, WM_COMMAND, CMD_SAVE_GRAYSCALE, 0);
+    EXPECT_TRUE(gSettings.saveGrayscale);
+    refreshToolbar2States();
+    EXPECT_EQ(toolbar2State(CMD_SAVE_GRAYSCALE), TBSTATE_ENABLED | TBSTATE_CHECKED);
+    EXPECT_EQ(toolbar2State(CMD_MARKERS_COMMENTS), TBSTATE_ENABLED | TBSTATE_CHECKED);
+    EXPECT_EQ(toolbar2State(CMD_MARKERS_ALL), TBSTATE_ENABLED);
+}
+
+TEST_F(ShellWindow, ContextMenuShowsDefaultKeysAndGraysFileItemsWithoutPicture) {
+    start();
+    EXPECT_EQ(shownKeys(menuItem(CMD_REVERT)), "BackSpace");
+    EXPECT_EQ(shownKeys(menuItem(CMD_SAVE)), "");
+    EXPECT_EQ(shownKeys(menuItem(CMD_HELP)), "");
+    for (int shade : {CMD_SHADE_HALF, CMD_SHADE_QUARTER, CMD_SHADE_EIGHTH, CMD_SHADE_BLACK, CMD_SHADE_GREY, CMD_SHADE_WHITE})
+        EXPECT_EQ(shownKeys(menuItem(shade)), "") << shade;
+    ASSERT_NE(menuItem(CMD_OPTIONS), nullptr);
+    EXPECT_TRUE(menuItem(CMD_OPTIONS)->ellipsis);
+    SendMessageW(appState.frame, WM_INITMENU, reinterpret_cast<WPARAM>(appState.contextMenu), 0);
+    EXPECT_TRUE(GetMenuState(appState.containerMenu, CMD_REVERT, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_TRUE(GetMenuState(appState.containerMenu, CMD_SAVE, MF_BYCOMMAND) & MF_GRAYED);
+    EXPECT_FALSE(GetMenuState(appState.containerMenu, CMD_HELP, MF_BYCOMMAND) & MF_GRAYED);
+}
+
+TEST_F(ShellWindow, RebuiltBindingsShowModifierAndKeyOnTheMenuItem) {
+    start();
+    BindingTable rows = appState.bindings;
+    CommandBinding& help = rows.rows[bindingRowOf(CMD_HELP)];
+    help.flags = kAccelVirtKey | kAccelControl | kAccelShift;
+    help.key = VK_F5;
+    rebuildMenusFromRows(rows);
+    EXPECT_EQ(shownKeys(menuItem(CMD_HELP)), "Ctrl+Shift+F5");
+    // The owner-drawn item is wider with its key than the label alone would need.
+    MEASUREITEMSTRUCT withKey = {ODT_MENU, 0, CMD_HELP, 0, 0, reinterpret_cast<ULONG_PTR>(menuItem(CMD_HELP))};
+    SendMessageW(appState.frame, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&withKey));
+    CommandItem bare = *menuItem(CMD_HELP);
+    bare.modifier = bare.key = nullptr;
+    MEASUREITEMSTRUCT without = {ODT_MENU, 0, CMD_HELP, 0, 0, reinterpret_cast<ULONG_PTR>(&bare)};
+    SendMessageW(appState.frame, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&without));
+    EXPECT_GT(withKey.itemWidth, without.itemWidth);
+    EXPECT_GE(without.itemWidth, 14u);
+}
+
+TEST_F(ShellWindow, ShadingMenuChecksTheCurrentMode) {
+    start();
+    struct Case {
+        int shading;
+        int checked;
+    } cases[] = {{1, CMD_SHADE_HALF}, {2, CMD_SHADE_QUARTER}, {3, CMD_SHADE_EIGHTH},
+                 {0, CMD_SHADE_BLACK}, {128, CMD_SHADE_GREY}, {255, CMD_SHADE_WHITE}};
+    for (const Case& c : cases) {
+        gSettings.maskShading = c.shading;
+        SendMessageW(appState.frame, WM_INITMENU, reinterpret_cast<WPARAM>(appState.shadingMenu), 0);
+        for (int command : {CMD_SHADE_HALF, CMD_SHADE_QUARTER, CMD_SHADE_EIGHTH, CMD_SHADE_BLACK, CMD_SHADE_GREY,
+                            CMD_SHADE_WHITE})
+            EXPECT_EQ(menuChecked(command), command == c.checked) << "shading " << c.shading << " item " << command;
+    }
+    // The shading commands record the choice outside crop mode.
+    SendMessageW(appState.frame, WM_COMMAND, CMD_SHADE_GREY, 0);
+    EXPECT_EQ(gSettings.maskShading, 128);
+    SendMessageW(appState.frame, WM_COMMAND, CMD_SHADE_EIGHTH, 0);
+    EXPECT_EQ(gSettings.maskShading, 3);
+}
+
+TEST_F(ShellWindow, AcceleratorsAreIgnoredDuringDrags) {
+    start();
+    BindingTable rows = appState.bindings;
+    rows.rows[bindingRowOf(CMD_SHADE_GREY)].key = VK_F7;
+    rebuildMenusFromRows(rows);
+    gSettings.maskShading = 1;
+    for (int drag : {2, 3}) {
+        appState.dragMode = drag;
+        PostMessageW(appState.frame, WM_KEYDOWN, VK_F7, 1);
+        pumpMessages();
+        EXPECT_EQ(gSettings.maskShading, 1) << "drag mode " << drag;
+    }
+    // The same command from a menu still runs during the drag.
+    SendMessageW(appState.frame, WM_COMMAND, CMD_SHADE_WHITE, 0);
+    EXPECT_EQ(gSettings.maskShading, 255);
+    appState.dragMode = 0;
+    PostMessageW(appState.frame, WM_KEYDOWN, VK_F7, 1);
+    pumpMessages();
+    EXPECT_EQ(gSettings.maskShading, 128);
+    // While the zoom edit has the focus (inputLock) keys are not translated.
+    gSettings.maskShading = 1;
+    appState.inputLock = true;
+    PostMessageW(appState.frame, WM_KEYDOWN, VK_F7, 1);
+    pumpMessages();
+    EXPECT_EQ(gSettings.maskShading, 1);
+    appState.inputLock = false;
+}
+
+TEST_F(ShellWindow, ExitWritesTheSettingsFile) {
+    start();
+    MoveWindow(appState.frame, 150, 90, 700, 500, TRUE);
+    gSettings.maskShading = 3;
+    gSettings.markerCopyMode = 0;
+    std::wstring written(asWide(textChars(&gSettings.settingsPath)));
+    EXPECT_EQ(written, settingsPath);
+    closeShell();
+    SettingsReader reader;
+    ASSERT_TRUE(reader.open(asText(written.c_str())));
+    EXPECT_EQ(reader.readInt(1, -1), 0);
+    EXPECT_EQ(reader.readInt(2, -1), 150);
+    EXPECT_EQ(reader.readInt(3, -1), 90);
+    EXPECT_EQ(reader.readInt(4, -1), 700);
+    EXPECT_EQ(reader.readInt(5, -1), 500);
+    EXPECT_EQ(reader.readInt(6, -1), 3);
+    EXPECT_EQ(reader.readInt(12, -1), 0);
+    EXPECT_EQ(reader.dataLength(30), 8u * 6u);  // the eight default key bindings
+    CommandBinding stored[kBindingRowCount];
+    uint32_t length = 0;
+    ASSERT_TRUE(reader.readData(30, stored, sizeof stored, &length));
+    BindingTable rows = rowsFromAccelerators(stored, int(length / 6));
+    BindingTable defaults = defaultBindingTable();
+    for (int row = 0; row < kBindingRowCount; ++row) {
+        EXPECT_EQ(rows.rows[row].key, defaults.rows[row].key) << "row " << row;
+        EXPECT_EQ(rows.rows[row].flags, defaults.rows[row].flags) << "row " << row;
+    }
+    TextBuffer language;
+    reader.readText(0, &language);
+    EXPECT_GT(language.length, 0u);
+}
