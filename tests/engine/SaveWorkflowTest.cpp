@@ -26,19 +26,6 @@ std::vector<uint8_t> exifPhoto(J_COLOR_SPACE space, std::vector<uint8_t>* thumbn
     return makeTestJpeg(options);
 }
 
-// The Exif thumbnail bytes of a file, as the test picture factory lays them out (thumbnail last).
-std::vector<uint8_t> thumbnailBytes(const std::vector<uint8_t>& file) {
-    for (const TestMarker& marker : readTestJpeg(file).markers) {
-        if (marker.code != JPEG_APP0 + 1) continue;
-        for (size_t i = marker.data.size() - 2; i > 6; --i) {
-            if (marker.data[i] == 0xFF && marker.data[i + 1] == 0xD8) {
-                return std::vector<uint8_t>(marker.data.begin() + i, marker.data.end());
-            }
-        }
-    }
-    return {};
-}
-
 struct Saved {
     bool ok = false;
     int32_t message = -1;
@@ -93,7 +80,7 @@ TEST(SaveWorkflow, ThumbnailIsRegeneratedOnlyWhenAllMarkersAreCopiedAndThePictur
         if (c.crop) ASSERT_TRUE(installCroppedPicture(shown, {16, 16, 175, 135})) << c.label;
         Saved saved = save(c.greySource ? grey : colour, settings, shown);
         ASSERT_TRUE(saved.ok) << c.label;
-        std::vector<uint8_t> thumbnail = thumbnailBytes(saved.output);
+        std::vector<uint8_t> thumbnail = exifThumbnail(saved.output);
         if (c.markers != kCopyAllMarkers) {
             EXPECT_TRUE(thumbnail.empty()) << c.label << ": no Exif copied";
         } else if (c.regenerated) {

@@ -435,3 +435,29 @@ const uint8_t* findExifIfdEntry(const std::vector<uint8_t>& exifData, uint16_t t
     if (!pointer) return nullptr;
     return findIn(exifGet32(pointer + 8, be), tag);
 }
+
+std::vector<uint8_t> exifThumbnail(const std::vector<uint8_t>& fileBytes) {
+    for (const TestMarker& marker : readTestJpeg(fileBytes).markers) {
+        const std::vector<uint8_t>& d = marker.data;
+        if (marker.code != JPEG_APP0 + 1 || d.size() < 14 || memcmp(d.data(), "Exif\0\0", 6) != 0) continue;
+        const uint8_t* tiff = d.data() + 6;
+        const size_t size = d.size() - 6;
+        const bool be = tiff[0] == 'M';
+        const uint32_t ifd0 = exifGet32(tiff + 4, be);
+        if (size_t(ifd0) + 2 > size) return {};
+        const size_t next = ifd0 + 2 + size_t(12) * exifGet16(tiff + ifd0, be);
+        if (next + 4 > size) return {};
+        const uint32_t ifd1 = exifGet32(tiff + next, be);
+        if (ifd1 == 0 || size_t(ifd1) + 2 > size) return {};
+        uint32_t offset = 0, length = 0;
+        const uint32_t entries = exifGet16(tiff + ifd1, be);
+        for (uint32_t i = 0; i < entries && ifd1 + 2 + size_t(12) * (i + 1) <= size; i++) {
+            const uint8_t* entry = tiff + ifd1 + 2 + 12 * i;
+            if (exifGet16(entry, be) == 0x0201) offset = exifGet32(entry + 8, be);
+            if (exifGet16(entry, be) == 0x0202) length = exifGet32(entry + 8, be);
+        }
+        if (offset == 0 || size_t(offset) + length > size) return {};
+        return std::vector<uint8_t>(tiff + offset, tiff + offset + length);
+    }
+    return {};
+}

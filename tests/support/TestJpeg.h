@@ -116,5 +116,7 @@ std::string libjpegTestImage(const std::string& name);
 // Reads a 16-bit or 32-bit number of an Exif block in its byte order.
 uint32_t exifGet16(const uint8_t* p, bool bigEndian);
 uint32_t exifGet32(const uint8_t* p, bool bigEndian);
+// The thumbnail JPEG of a file's first Exif segment (IFD1 tags 0x0201 and 0x0202); empty when none.
+std::vector<uint8_t> exifThumbnail(const std::vector<uint8_t>& fileBytes);
 // Finds a tag's 12-byte entry in the Exif IFD (tiff = first byte after "Exif\0\0"); null when absent.
 const uint8_t* findExifIfdEntry(const std::vector<uint8_t>& exifData, uint16_t tag);
