@@ -58,6 +58,9 @@ void loadWindowPlacement(const SettingsReader& reader, Settings* settings);
 // The exit save. `accelerators` is the live accelerator table copied out (at most 24 entries are stored).
 bool saveSettings(const Settings& settings, const FramePlacement& placement, const CommandBinding* accelerators,
                   int32_t acceleratorCount);
+// Windows: the exit save with appState.frame's placement and the live accelerator table of appState,
+// which is destroyed afterwards.
+bool saveSettingsOnExit(const Settings& settings);
 // Slots 13 to 29, each time crop mode begins and ends.
 void loadRatioPresets(Settings* settings);
 bool saveRatioPresets(const Settings& settings);
