@@ -51,9 +51,14 @@ bool parseOption(int count, const char16_t* const* arguments, int* index, CliOpt
         options->progressive = true;
         return true;
     }
+    if (same(name, "--info")) {
+        if (options->action != CliAction::Help) options->action = CliAction::Info;
+        return true;
+    }
     const bool isCrop = same(name, "--crop");
     const bool isMarkers = same(name, "--markers");
-    if (!isCrop && !isMarkers) {
+    const bool isBitmap = same(name, "--bmp");
+    if (!isCrop && !isMarkers && !isBitmap) {
         usageProblem(options, "unknown option", name);
         return false;
     }
@@ -62,6 +67,11 @@ bool parseOption(int count, const char16_t* const* arguments, int* index, CliOpt
         return false;
     }
     const char16_t* value = arguments[++*index];
+    if (isBitmap) {
+        if (options->action != CliAction::Help) options->action = CliAction::Bitmap;
+        options->bitmapPath = value;
+        return true;
+    }
     if (isCrop) {
         if (!parseCropGeometry(value, &options->crop)) {
             usageProblem(options, "--crop wants WxH+X+Y", value);
@@ -119,12 +129,20 @@ void parseCliOptions(int count, const char16_t* const* arguments, CliOptions* op
         files++;
     }
     if (options->action == CliAction::Help) return;
+    if (options->action == CliAction::Info || options->action == CliAction::Bitmap) {
+        // Both read INPUT only.
+        if (files == 0) usageProblem(options, "INPUT is missing", nullptr);
+        if (files > 1) usageProblem(options, "too many file names", options->output);
+        return;
+    }
     if (files < 2) usageProblem(options, files == 0 ? "INPUT and OUTPUT are missing" : "OUTPUT is missing", nullptr);
 }
 
 const char* cliUsageText() {
     return "usage: trimwell-crop [--crop WxH+X+Y] [--grayscale] [--progressive] [--markers none|comments|all]\n"
            "                     INPUT OUTPUT\n"
+           "       trimwell-crop --info INPUT\n"
+           "       trimwell-crop --bmp OUT.bmp INPUT\n"
            "\n"
            "Writes a losslessly cropped copy of the JPEG file INPUT to OUTPUT: the picture's coded blocks are\n"
            "copied, never decoded and compressed again.\n"
@@ -135,7 +153,13 @@ const char* cliUsageText() {
            "  --progressive    write a progressive JPEG (default: sequential)\n"
            "  --markers MODE   source segments to keep: none, comments, or all (default: all; Exif pixel\n"
            "                   sizes are set to the new size)\n"
+           "  --info           print width, height, bits, components, grid, progressive, exif and thumbnail\n"
+           "                   (its length in bytes, or none) of INPUT, one \"key value\" per line\n"
+           "  --bmp OUT.bmp    write the picture as the program shows it, as a Windows bitmap file\n"
            "  --help           show this text\n"
+           "\n"
+           "With --markers all, a crop (or a grayscale copy of a colour picture) gets a new Exif thumbnail made\n"
+           "from the cropped picture.\n"
            "\n"
            "OUTPUT is replaced only when the new file is complete. Exit status: 0 done, 1 failed, 2 bad usage.\n";
 }

@@ -8,6 +8,8 @@
 
 enum class CliAction {
     Crop,   // write the cropped copy of `input` to `output`
+    Info,   // print what the program would show of `input`
+    Bitmap, // write the display bitmap of `input` to `bitmapPath` as a .bmp file
     Help,   // print the usage text and succeed
     Usage,  // bad command line: print why and the usage text, exit 2
 };
@@ -21,6 +23,7 @@ struct CliOptions {
     int32_t markerCopyMode = kCopyAllMarkers;
     const char16_t* input = nullptr;  // point into the argument list
     const char16_t* output = nullptr;
+    const char16_t* bitmapPath = nullptr;  // --bmp OUT.bmp
     TextBuffer problem;  // what is wrong with the command line when action is Usage
 };
 

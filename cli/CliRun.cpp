@@ -5,7 +5,13 @@
 
 #include "cli/CliFiles.h"
 #include "common/PathUtil.h"
+#include "engine/BitmapFile.h"
+#include "engine/DecodedImage.h"
+#include "engine/ExifThumbnail.h"
+#include "engine/LoadPicture.h"
 #include "engine/OsFile.h"
+#include "engine/PictureInfo.h"
+#include "engine/SaveWorkflow.h"
 
 namespace {
 
@@ -32,7 +38,58 @@ bool outputFolder(const char16_t* output, TextBuffer* folder) {
     return !folder->failed;
 }
 
+// As the program's save does: the new thumbnail is made from the source's display bitmap cut to the
+// window the engine wrote (its origin moved to the output's grid). A failure keeps the old thumbnail.
+void regenerateThumbnail(const CliOptions* options, const CropTransform* job, const char16_t* output) {
+    SaveSettings settings;
+    settings.markerCopyMode = options->markerCopyMode;
+    settings.saveGrayscale = options->grayscale;
+    settings.cropApplied = options->cropEnabled;
+    if (settings.markerCopyMode != kCopyAllMarkers || !(settings.cropApplied || settings.saveGrayscale)) return;
+    DecodedImage* shown = nullptr;
+    if (!loadPictureFile(&shown, options->input)) return;
+    const uint32_t left = job->cropColumns * job->cellWidth;
+    const uint32_t top = job->cropRows * job->cellHeight;
+    const PixelRect window = {left, top, left + job->outputWidth - 1, top + job->outputHeight - 1};
+    if ((!settings.cropApplied || installCroppedPicture(shown, window)) && thumbnailNeeded(settings, shown)) {
+        regenerateExifThumbnail(output, shown, settings.saveGrayscale);
+    }
+    releasePicture(&shown);
+}
+
 }  // namespace
+
+int runInfoCommand(const CliOptions* options) {
+    PictureInfo info;
+    if (!readPictureInfo(options->input, &info)) {
+        printCliError(options->input, u"is not a picture the program can show");
+        return kCliFailed;
+    }
+    printf("width %u\nheight %u\nbits %u\ncomponents %u\ngrid %ux%u\nprogressive %s\nexif %s\n", info.width,
+           info.height, info.bitCount, info.components, info.blockWidth, info.blockHeight,
+           info.progressive ? "yes" : "no", info.exif ? "yes" : "no");
+    if (info.thumbnailBytes) {
+        printf("thumbnail %u\n", info.thumbnailBytes);
+    } else {
+        printf("thumbnail none\n");
+    }
+    return kCliDone;
+}
+
+int runBitmapCommand(const CliOptions* options) {
+    DecodedImage* shown = nullptr;
+    if (!loadPictureFile(&shown, options->input)) {
+        printCliError(options->input, u"is not a picture the program can show");
+        return kCliFailed;
+    }
+    bool written = writeBitmapFile(options->bitmapPath, shown);
+    releasePicture(&shown);
+    if (!written) {
+        printCliError(options->bitmapPath, u"cannot be written");
+        return kCliFailed;
+    }
+    return kCliDone;
+}
 
 void printCliError(const char16_t* path, const char16_t* message) {
     fputs("trimwell-crop: ", stderr);
@@ -68,6 +125,7 @@ int runCropCommand(const CliOptions* options) {
         }
         return kCliFailed;
     }
+    regenerateThumbnail(options, &job, textChars(&temporary));
     if (!replaceOutputFile(textChars(&temporary), options->output)) {
         osDeleteFile(textChars(&temporary));
         printCliError(options->output, u"cannot be replaced");
@@ -86,6 +144,8 @@ int runCli(int count, const char16_t* const* arguments) {
         fputs(cliUsageText(), stderr);
         return kCliBadUsage;
     case CliAction::Crop: return runCropCommand(&options);
+    case CliAction::Info: return runInfoCommand(&options);
+    case CliAction::Bitmap: return runBitmapCommand(&options);
     }
     return kCliBadUsage;
 }

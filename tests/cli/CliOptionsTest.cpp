@@ -93,3 +93,21 @@ TEST(CliOptions, HelpWinsAndNamesMayBeginWithADash) {
     EXPECT_EQ(std::u16string(dashes.options.input), u"-");
     EXPECT_EQ(std::u16string(dashes.options.output), u"-out.jpg");
 }
+
+TEST(CliOptions, InfoAndBitmapReadOneInput) {
+    Parsed info;
+    parse(&info, {u"--info", u"in.jpg"});
+    EXPECT_EQ(info.options.action, CliAction::Info);
+    EXPECT_EQ(std::u16string(info.options.input), u"in.jpg");
+    Parsed bitmap;
+    parse(&bitmap, {u"--bmp", u"out.bmp", u"in.jpg"});
+    EXPECT_EQ(bitmap.options.action, CliAction::Bitmap);
+    EXPECT_EQ(std::u16string(bitmap.options.bitmapPath), u"out.bmp");
+    EXPECT_EQ(std::u16string(bitmap.options.input), u"in.jpg");
+    EXPECT_EQ(problemOf({u"--info"}), u"INPUT is missing");
+    EXPECT_EQ(problemOf({u"--info", u"a", u"b"}), u"too many file names: b");
+    EXPECT_EQ(problemOf({u"in.jpg", u"--bmp"}), u"missing value after: --bmp");
+    Parsed help;
+    parse(&help, {u"--help", u"--info", u"in.jpg"});
+    EXPECT_EQ(help.options.action, CliAction::Help);
+}

@@ -121,3 +121,117 @@ TEST(CliRun, OutputGetsTheUsualPermissionsNotThoseOfATemporaryFile) {
     EXPECT_EQ(info.st_mode & 0777, 0644u);
 }
 #endif
+
+namespace {
+
+// A camera picture whose Exif thumbnail is a flat grey stand-in, so that a regenerated one differs.
+std::vector<uint8_t> cameraPictureWithThumbnail(int width, int height, bool progressive) {
+    TestJpegOptions small;
+    small.width = 160;
+    small.height = 120;
+    small.solid = {128, 128, 128};
+    ExifOptions exif;
+    exif.pixelWidth = uint32_t(width);
+    exif.pixelHeight = uint32_t(height);
+    exif.thumbnail = makeTestJpeg(small);
+    TestJpegOptions options;
+    options.width = width;
+    options.height = height;
+    options.progressive = progressive;
+    options.writeJfif = false;
+    options.markers = {exifMarker(exif)};
+    return makeTestJpeg(options);
+}
+
+}  // namespace
+
+TEST(CliRun, InfoPrintsOneKeyValueLinePerFact) {
+    TempDir dir;
+    std::vector<uint8_t> camera = cameraPictureWithThumbnail(1001, 601, true);
+    writeFileBytes(dir.file("camera.jpg"), camera);
+    TestJpegOptions grey;
+    grey.width = 9;
+    grey.height = 7;
+    grey.colorSpace = JCS_GRAYSCALE;
+    writeFileBytes(dir.file("grey.jpg"), makeTestJpeg(grey));
+
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(runWith({"--info", dir.file("camera.jpg")}), kCliDone);
+    std::string thumbnail = std::to_string(exifThumbnail(camera).size());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "width 1001\nheight 601\nbits 24\ncomponents 3\ngrid 16x16\nprogressive yes\nexif yes\nthumbnail " +
+                  thumbnail + "\n");
+    testing::internal::CaptureStdout();
+    ASSERT_EQ(runWith({"--info", dir.file("grey.jpg")}), kCliDone);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "width 9\nheight 7\nbits 8\ncomponents 1\ngrid 8x8\nprogressive no\nexif no\nthumbnail none\n");
+}
+
+TEST(CliRun, InfoAndBitmapFailOnWhatTheProgramWouldNotShow) {
+    TempDir dir;
+    writeFileBytes(dir.file("png.jpg"), {0x89, 'P', 'N', 'G', 13, 10, 26, 10, 0, 0, 0, 0});
+    testing::internal::CaptureStderr();
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(runWith({"--info", dir.file("png.jpg")}), kCliFailed);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("png.jpg"), std::string::npos);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(runWith({"--bmp", dir.file("out.bmp"), dir.file("png.jpg")}), kCliFailed);
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(fileExists(dir.file("out.bmp")));
+}
+
+TEST(CliRun, BitmapHoldsTheDisplayedRowsBottomUp) {
+    TempDir dir;
+    TestJpegOptions options;
+    options.width = 33;
+    options.height = 21;
+    std::vector<uint8_t> jpeg = makeTestJpeg(options);
+    writeFileBytes(dir.file("in.jpg"), jpeg);
+    ASSERT_EQ(runWith({"--bmp", dir.file("out.bmp"), dir.file("in.jpg")}), kCliDone);
+    std::vector<uint8_t> bmp = readFileBytes(dir.file("out.bmp"));
+    TestPixels pixels = decodeTestJpeg(jpeg, JCS_EXT_BGR);
+    const size_t stride = (33 * 3 + 3) & ~size_t(3);
+    ASSERT_EQ(bmp.size(), 54 + stride * 21);
+    for (int y = 0; y < 21; ++y) {
+        const uint8_t* row = &bmp[54 + stride * size_t(20 - y)];
+        ASSERT_TRUE(std::equal(row, row + 33 * 3, &pixels.samples[size_t(y) * 33 * 3])) << "picture row " << y;
+    }
+}
+
+TEST(CliRun, CropWithAllMarkersGetsAThumbnailOfTheCroppedPicture) {
+    TempDir dir;
+    std::vector<uint8_t> camera = cameraPictureWithThumbnail(320, 240, false);
+    const std::vector<uint8_t> oldThumbnail = exifThumbnail(camera);
+    writeFileBytes(dir.file("in.jpg"), camera);
+    struct Case {
+        std::vector<std::string> options;
+        int width, height, components;  // of the new thumbnail; 0 when the old one stays
+    };
+    // A window from (20, 10) starts at (16, 0) on the 16 × 16 grid: the output is 204 × 160, and a
+    // grayscale output has an 8 × 8 grid: 204 × 152 from (16, 8).
+    const Case cases[] = {{{"--crop", "200x150+20+10"}, 160, 125, 3},
+                          {{"--crop", "200x150+20+10", "--grayscale"}, 160, 119, 1},
+                          {{"--grayscale"}, 160, 120, 1},
+                          {{"--progressive"}, 0, 0, 0},
+                          {{"--crop", "200x150+20+10", "--markers", "comments"}, -1, 0, 0}};
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = c.options;
+        arguments.push_back(dir.file("in.jpg"));
+        arguments.push_back(dir.file("out.jpg"));
+        std::string label = c.options[0] + " " + c.options.back();
+        ASSERT_EQ(runWith(arguments), kCliDone) << label;
+        std::vector<uint8_t> thumbnail = exifThumbnail(readFileBytes(dir.file("out.jpg")));
+        if (c.width < 0) {
+            EXPECT_TRUE(thumbnail.empty()) << label << ": no Exif";
+        } else if (c.width == 0) {
+            EXPECT_EQ(thumbnail, oldThumbnail) << label;
+        } else {
+            TestJpegContents contents = readTestJpeg(thumbnail);
+            ASSERT_TRUE(contents.ok) << label;
+            EXPECT_EQ(contents.width, c.width) << label;
+            EXPECT_EQ(contents.height, c.height) << label;
+            EXPECT_EQ(int(contents.components.size()), c.components) << label;
+        }
+    }
+}
