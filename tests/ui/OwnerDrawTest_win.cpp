@@ -128,6 +128,7 @@ TEST_F(OwnerDraw, ComboItemsDrawTheirLanguageTextOrOwnText) {
 }
 
 TEST_F(OwnerDraw, HeadingRuleFollowsTheText) {
+    ShowWindow(window, SW_SHOW);
     HWND heading = CreateWindowExW(0, L"Static", L"Language", WS_CHILD | WS_VISIBLE, 10, 10, 300, 16, window, nullptr,
                                    nullptr, nullptr);
     SendMessageW(heading, WM_SETFONT, reinterpret_cast<WPARAM>(appState.uiFont), 0);
@@ -149,6 +150,7 @@ TEST_F(OwnerDraw, HeadingRuleFollowsTheText) {
 }
 
 TEST_F(OwnerDraw, ScrollEndRepaintsTheWholeList) {
+    ShowWindow(window, SW_SHOW);
     HWND list = CreateWindowExW(0, WC_LISTVIEWW, nullptr, WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 200, 100, window,
                                 nullptr, nullptr, nullptr);
     ASSERT_NE(list, nullptr);

@@ -1,5 +1,6 @@
 #pragma once
-// A visible top-level window with the UI font and its metrics set up as the frame does, and the test
+// A top-level window (hidden: under Wine without a window manager, destroying a shown one takes two
+// seconds; tests that paint show it) with the UI font and its metrics set up as the frame does, and the test
 // language module loaded, for the control factory and owner-draw tests.
 
 #include <gtest/gtest.h>
@@ -37,7 +38,7 @@ protected:
         windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
         windowClass.lpszClassName = L"TrimwellUiTest";
         RegisterClassW(&windowClass);
-        window = CreateWindowExW(0, L"TrimwellUiTest", L"test", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 600, 300,
+        window = CreateWindowExW(0, L"TrimwellUiTest", L"test", WS_OVERLAPPEDWINDOW, 0, 0, 600, 300,
                                  nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
         ASSERT_NE(window, nullptr);
         appState.uiFont = CreateFontW(-12, 0, 0, 0, 400, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
