@@ -156,7 +156,10 @@ void placeZoomGroup() {
     MoveWindow(appState.zoomLabel, labelX, y, labelWidth, metrics.lineHeight, TRUE);
     MoveWindow(appState.zoomEdit, editX, y, editWidth, metrics.lineHeight, TRUE);
     SendMessageW(appState.zoomUpDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(appState.zoomEdit), 0);
-    MoveWindow(appState.zoomUnit, unitX, y, unitWidth, metrics.lineHeight, TRUE);
+    // A static draws its text at the top; lowered by the edit's inner margin, the unit sits on the
+    // same line as the number.
+    int unitTop = y + (metrics.lineHeight - metrics.textHeight) / 2;
+    MoveWindow(appState.zoomUnit, unitX, unitTop, unitWidth, metrics.textHeight, TRUE);
     SetWindowTextW(appState.zoomUnit, asWide(textChars(&unit)));
     for (HWND control : {appState.zoomLabel, appState.zoomEdit, appState.zoomUnit})
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(appState.uiFont), TRUE);
@@ -340,8 +343,12 @@ LRESULT CALLBACK toolbarSubclassProc(HWND window, UINT message, WPARAM wParam, L
 REBARBANDINFOW bandInfo(HWND child, int id, int minWidth) {
     REBARBANDINFOW band = {};
     band.cbSize = sizeof band;
-    band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_ID;
+    // The band colours are given explicitly: Wine's rebar paints a band in the system face colour
+    // otherwise, whatever the bar's own background.
+    band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_ID | RBBIM_COLORS;
     band.fStyle = RBBS_NOGRIPPER | RBBS_CHILDEDGE;
+    band.clrFore = GetSysColor(COLOR_BTNTEXT);
+    band.clrBack = kBarColour;
     band.hwndChild = child;
     band.wID = UINT(id);
     band.cxMinChild = UINT(minWidth);

@@ -19,6 +19,8 @@
 #include "shell/WindowFit.h"
 #include "support/TestFiles.h"
 #include "support/TestJpeg.h"
+#include "view/ImageView.h"
+#include "view/ViewGeometry.h"
 
 namespace {
 
@@ -325,4 +327,119 @@ TEST_F(ShellWindow, ExitWritesTheSettingsFile) {
     TextBuffer language;
     reader.readText(0, &language);
     EXPECT_GT(language.length, 0u);
+}
+
+namespace {
+
+std::string zoomEditText() {
+    wchar_t text[16] = {};
+    GetWindowTextW(appState.zoomEdit, text, 16);
+    return u8(asText(text));
+}
+
+TestJpegOptions largePicture() {
+    TestJpegOptions options;
+    options.width = 1600;
+    options.height = 1200;
+    options.quality = 60;
+    return options;
+}
+
+}  // namespace
+
+TEST_F(ShellWindow, ZoomCommandsStepToTheLimitsAndToggle) {
+    start(wide(writePicture(largePicture(), "large.jpg")));
+    ASSERT_TRUE(appState.imageLoaded);
+    double fitted = appState.zoomFactor;
+    EXPECT_LT(fitted, 1.0);  // a picture larger than the view opens fitted
+    dispatchCommand(CMD_ZOOM_TOGGLE);
+    EXPECT_EQ(appState.zoomFactor, 1.0);
+    EXPECT_EQ(zoomEditText(), "100");
+    dispatchCommand(CMD_ZOOM_TOGGLE);
+    EXPECT_EQ(appState.zoomFactor, fitted);
+    dispatchCommand(CMD_ZOOM_100);
+    EXPECT_EQ(appState.zoomFactor, 1.0);
+    dispatchCommand(CMD_ZOOM_FIT);
+    EXPECT_EQ(appState.zoomFactor, fitted);
+
+    setZoom(15.95);
+    dispatchCommand(CMD_ZOOM_IN);
+    EXPECT_EQ(appState.zoomFactor, 16.0);
+    EXPECT_EQ(zoomEditText(), "1600");
+    dispatchCommand(CMD_ZOOM_IN);
+    EXPECT_EQ(appState.zoomFactor, 16.0);
+    setZoom(0.05);
+    dispatchCommand(CMD_ZOOM_OUT);
+    EXPECT_EQ(appState.zoomFactor, 0.01);
+    EXPECT_EQ(zoomEditText(), "1");
+    dispatchCommand(CMD_ZOOM_OUT);
+    EXPECT_EQ(appState.zoomFactor, 0.01);
+    setZoom(1.0);
+    dispatchCommand(CMD_ZOOM_OUT);
+    EXPECT_NEAR(appState.zoomFactor, 0.9, 1e-12);
+    EXPECT_EQ(zoomEditText(), "90");
+}
+
+TEST_F(ShellWindow, ZoomCommandsNeedAPicture) {
+    start();
+    for (int command : {CMD_ZOOM_FIT, CMD_ZOOM_100, CMD_ZOOM_TOGGLE, CMD_ZOOM_IN, CMD_ZOOM_OUT}) {
+        appState.zoomFactor = 0.5;
+        dispatchCommand(uint32_t(command));
+        EXPECT_EQ(appState.zoomFactor, 0.5) << command;
+    }
+}
+
+TEST_F(ShellWindow, WheelZoomKeepsThePointUnderThePointer) {
+    start(wide(writePicture(largePicture(), "large.jpg")));
+    setZoom(1.0);
+    const ViewGeometry& geometry = appState.viewState.geometry;
+    POINT inView = {geometry.viewW / 4, geometry.viewH / 3};
+    int32_t columnBefore = viewToImageX(&geometry, inView.x, centreBiasX(&geometry));
+    int32_t rowBefore = viewToImageY(&geometry, inView.y, centreBiasY(&geometry));
+    POINT onScreen = inView;
+    ClientToScreen(appState.view, &onScreen);
+    // Forward with the default bindings: zoom out by 0.1 about the pointer.
+    SendMessageW(appState.frame, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(onScreen.x, onScreen.y));
+    EXPECT_NEAR(appState.zoomFactor, 0.9, 1e-12);
+    EXPECT_NEAR(viewToImageX(&geometry, inView.x, centreBiasX(&geometry)), columnBefore, 2);
+    EXPECT_NEAR(viewToImageY(&geometry, inView.y, centreBiasY(&geometry)), rowBefore, 2);
+    // Backward: zoom in again, the same point still under the pointer.
+    SendMessageW(appState.frame, WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), MAKELPARAM(onScreen.x, onScreen.y));
+    EXPECT_NEAR(appState.zoomFactor, 1.0, 1e-12);
+    EXPECT_NEAR(viewToImageX(&geometry, inView.x, centreBiasX(&geometry)), columnBefore, 2);
+    EXPECT_NEAR(viewToImageY(&geometry, inView.y, centreBiasY(&geometry)), rowBefore, 2);
+    // With a key held the wheel does nothing.
+    SendMessageW(appState.frame, WM_MOUSEWHEEL, MAKEWPARAM(MK_CONTROL, WHEEL_DELTA), MAKELPARAM(onScreen.x, onScreen.y));
+    EXPECT_NEAR(appState.zoomFactor, 1.0, 1e-12);
+    // Nor while the zoom edit has the focus.
+    appState.inputLock = true;
+    SendMessageW(appState.frame, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(onScreen.x, onScreen.y));
+    EXPECT_NEAR(appState.zoomFactor, 1.0, 1e-12);
+    appState.inputLock = false;
+}
+
+TEST_F(ShellWindow, ScrollBarArrowsMoveTwentyPixels) {
+    start(wide(writePicture(largePicture(), "large.jpg")));
+    setZoom(1.0);
+    int32_t startX = appState.viewState.geometry.srcX;
+    int32_t startY = appState.viewState.geometry.srcY;
+    SendMessageW(appState.view, WM_HSCROLL, SB_LINERIGHT, 0);
+    EXPECT_EQ(appState.viewState.geometry.srcX, startX + 20);
+    EXPECT_EQ(GetScrollPos(appState.view, SB_HORZ), startX + 20);
+    SendMessageW(appState.view, WM_VSCROLL, SB_LINEUP, 0);
+    EXPECT_EQ(appState.viewState.geometry.srcY, startY - 20);
+    EXPECT_EQ(GetScrollPos(appState.view, SB_VERT), startY - 20);
+    SendMessageW(appState.view, WM_HSCROLL, SB_LEFT, 0);
+    EXPECT_EQ(appState.viewState.geometry.srcX, 0);
+}
+
+TEST_F(ShellWindow, MiddleButtonTogglesFitAndActualSize) {
+    start(wide(writePicture(largePicture(), "large.jpg")));
+    double fitted = appState.zoomFactor;
+    SendMessageW(appState.view, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(50, 50));
+    EXPECT_EQ(appState.zoomFactor, 1.0);
+    SendMessageW(appState.view, WM_MBUTTONDOWN, MK_MBUTTON | MK_SHIFT, MAKELPARAM(50, 50));
+    EXPECT_EQ(appState.zoomFactor, 1.0);  // with Shift held nothing happens
+    SendMessageW(appState.view, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(50, 50));
+    EXPECT_EQ(appState.zoomFactor, fitted);
 }
