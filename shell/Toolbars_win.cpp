@@ -343,12 +343,8 @@ LRESULT CALLBACK toolbarSubclassProc(HWND window, UINT message, WPARAM wParam, L
 REBARBANDINFOW bandInfo(HWND child, int id, int minWidth) {
     REBARBANDINFOW band = {};
     band.cbSize = sizeof band;
-    // The band colours are given explicitly: Wine's rebar paints a band in the system face colour
-    // otherwise, whatever the bar's own background.
-    band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_ID | RBBIM_COLORS;
+    band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_ID;
     band.fStyle = RBBS_NOGRIPPER | RBBS_CHILDEDGE;
-    band.clrFore = GetSysColor(COLOR_BTNTEXT);
-    band.clrBack = kBarColour;
     band.hwndChild = child;
     band.wID = UINT(id);
     band.cxMinChild = UINT(minWidth);
