@@ -45,6 +45,9 @@ bool transcode(CropTransform* job, j_decompress_ptr decompressor, j_compress_ptr
     jpeg_read_header(decompressor, TRUE);
     planCrop(job, decompressor);
     jvirt_barray_ptr* sourceArrays = jpeg_read_coefficients(decompressor);
+    // Every coefficient is in memory now and the segments are saved: the mapped source is not read again
+    // (only an end-of-image marker remains), so its pages need not stay while the output is written.
+    osReleaseMappedPages(job->viewBase, sourceSize);
     jpeg_copy_critical_parameters(decompressor, compressor);
     jvirt_barray_ptr* outputArrays = adjustOutputParameters(job, decompressor, compressor, sourceArrays);
     compressor->optimize_coding = TRUE;

@@ -25,6 +25,8 @@ bool osFileSize(OsHandle file, uint64_t* size);
 // `mapping` receives the mapping object where the OS has one (null on POSIX).
 bool osMapFile(OsHandle file, uint32_t size, bool copyOnWrite, intptr_t* mapping, uint8_t** view);
 void osUnmapFile(intptr_t mapping, uint8_t* view, uint32_t size);
+// Lets the OS drop the pages of a read (never written) view from memory; a later read brings them back.
+void osReleaseMappedPages(uint8_t* view, uint32_t size);
 // True only when every byte was written.
 bool osWriteFile(OsHandle file, const void* data, uint32_t bytes);
 // Last-write time in 100 ns units since 1601 (a FILETIME), so that both halves compare as on Windows.

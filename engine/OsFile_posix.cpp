@@ -83,6 +83,10 @@ void osUnmapFile(intptr_t mapping, uint8_t* view, uint32_t size) {
     if (view) munmap(view, size);
 }
 
+void osReleaseMappedPages(uint8_t* view, uint32_t size) {
+    if (view) madvise(view, size, MADV_DONTNEED);
+}
+
 bool osWriteFile(OsHandle file, const void* data, uint32_t bytes) {
     const char* p = static_cast<const char*>(data);
     while (bytes > 0) {

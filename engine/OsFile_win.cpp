@@ -56,6 +56,11 @@ void osUnmapFile(intptr_t mapping, uint8_t* view, uint32_t size) {
     if (mapping) CloseHandle(reinterpret_cast<HANDLE>(mapping));
 }
 
+void osReleaseMappedPages(uint8_t* view, uint32_t size) {
+    // Unlocking pages that are not locked takes them out of the working set.
+    if (view) VirtualUnlock(view, size);
+}
+
 bool osWriteFile(OsHandle file, const void* data, uint32_t bytes) {
     DWORD written = 0;
     return WriteFile(asHandle(file), data, bytes, &written, nullptr) && written == bytes;

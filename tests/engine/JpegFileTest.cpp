@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -69,4 +70,19 @@ TEST(JpegFile, TempFileIsCreatedEmptyWithTheTmpPrefix) {
     EXPECT_NE(name.find("tmp"), std::string::npos) << name;
     EXPECT_TRUE(readFileBytes(name).empty());
     EXPECT_TRUE(osDeleteFile(textChars(&path)));
+}
+
+TEST(JpegFile, ReleasedPagesOfAViewReadBackUnchanged) {
+    TempDir dir;
+    std::string path = dir.file("pages.bin");
+    std::vector<uint8_t> bytes(3 * 4096 + 17);
+    for (size_t i = 0; i < bytes.size(); i++) bytes[i] = uint8_t(i * 13 + 5);
+    writeFileBytes(path, bytes);
+    JpegFile file;
+    uint32_t size = openMappedCopyOnWrite(&file, u16(path).c_str());
+    ASSERT_EQ(size, bytes.size());
+    ASSERT_TRUE(std::equal(bytes.begin(), bytes.end(), file.viewBase));
+    osReleaseMappedPages(file.viewBase, size);
+    EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), file.viewBase));
+    closeMapped(&file);
 }
