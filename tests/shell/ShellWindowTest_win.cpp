@@ -16,6 +16,7 @@
 #include "shell/Dispatch.h"
 #include "shell/Menus.h"
 #include "shell/ShellWindows.h"
+#include "shell/Toolbars.h"
 #include "shell/WindowFit.h"
 #include "support/TestFiles.h"
 #include "support/TestJpeg.h"
@@ -442,4 +443,50 @@ TEST_F(ShellWindow, MiddleButtonTogglesFitAndActualSize) {
     EXPECT_EQ(appState.zoomFactor, 1.0);  // with Shift held nothing happens
     SendMessageW(appState.view, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(50, 50));
     EXPECT_EQ(appState.zoomFactor, fitted);
+}
+
+namespace {
+
+std::string tooltipOf(HWND toolbar, UINT_PTR command) {
+    wchar_t text[128] = {};
+    TTTOOLINFOW tool = {};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = toolbar;
+    tool.uId = command;
+    tool.lpszText = text;
+    SendMessageW(appState.tooltip, TTM_GETTEXTW, 128, reinterpret_cast<LPARAM>(&tool));
+    return u8(asText(text));
+}
+
+}  // namespace
+
+TEST_F(ShellWindow, TooltipsCarryTheShortcutKeys) {
+    start();
+    EXPECT_EQ(tooltipOf(appState.toolbar1, CMD_OPEN), "Open (Ctrl+O)");
+    EXPECT_EQ(tooltipOf(appState.toolbar1, CMD_ZOOM_FIT), "Fit to Window");
+    BindingTable rows = appState.bindings;
+    CommandBinding& fit = rows.rows[bindingRowOf(CMD_ZOOM_FIT)];
+    fit.flags = kAccelVirtKey | kAccelControl | kAccelShift;
+    fit.key = 'F';
+    rebuildMenusFromRows(rows);
+    updateTooltips(TTM_SETTOOLINFOW);
+    EXPECT_EQ(tooltipOf(appState.toolbar1, CMD_ZOOM_FIT), "Fit to Window (Ctrl+Shift+F)");
+}
+
+TEST_F(ShellWindow, CropButtonWithoutCropEditingStaysUnchecked) {
+    start(wide(writePicture(TestJpegOptions{}, "colour.jpg")));
+    // A click checks the button first; crop mode cannot start yet, so the states are refreshed.
+    SendMessageW(appState.toolbar2, TB_CHECKBUTTON, CMD_CROP, TRUE);
+    SendMessageW(appState.frame, WM_COMMAND, CMD_CROP, 0);
+    EXPECT_FALSE(appState.cropMode);
+    EXPECT_EQ(toolbar2State(CMD_CROP), TBSTATE_ENABLED);
+    // The key does what the click does.
+    dispatchCommand(MAKELONG(CMD_CROP, CMD_SOURCE_ACCELERATOR));
+    EXPECT_FALSE(appState.cropMode);
+    EXPECT_EQ(toolbar2State(CMD_CROP), TBSTATE_ENABLED);
+    // Leaving crop mode outside it changes nothing.
+    dispatchCommand(CMD_CROP_CANCEL);
+    dispatchCommand(CMD_CROP_ACCEPT);
+    EXPECT_FALSE(appState.documentModified);
+    EXPECT_EQ(windowTitle(appState.frame), "colour.jpg  ( 64x48  24bit )");
 }
