@@ -167,9 +167,8 @@ void beginMove(CropEditor* editor, int32_t anchorColumn, int32_t anchorRow) {
 
 namespace {
 
-// One axis of a move. The near edge is written first when moving towards the origin and last when moving
-// away from it, so neither clamp to the other edge can change the size: a step longer than the rectangle
-// would otherwise clamp the near edge to the old far edge and widen the rectangle.
+// One axis of a move. Both edges are set together: writing the near edge first through its clamp to the
+// old far edge would widen the rectangle whenever one step is longer than the rectangle.
 bool moveAxis(int32_t delta, int32_t extent, int32_t limit, int32_t cell, int32_t* nearEdge, int32_t* farEdge,
               int32_t* anchor) {
     int32_t start = *nearEdge + delta;
@@ -182,13 +181,8 @@ bool moveAxis(int32_t delta, int32_t extent, int32_t limit, int32_t cell, int32_
     *anchor += start - *nearEdge;
     int32_t end = start + extent;
     if (end > limit - 1) end = limit - 1;
-    if (start > *nearEdge) {
-        *farEdge = end;
-        *nearEdge = start;
-    } else {
-        *nearEdge = start;
-        *farEdge = end;
-    }
+    *nearEdge = start;
+    *farEdge = end;
     return true;
 }
 

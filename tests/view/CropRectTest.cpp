@@ -185,6 +185,15 @@ TEST(CropRect, SplitRoundsTheSmallerSideAndKeepsTheSum) {
     EXPECT_EQ(ew, 299);
     EXPECT_EQ(eh, 399);
 
+    splitByRatio(&portrait, 4, &ew, &eh);  // t = 6: width = round(18 / 7) = 3
+    EXPECT_EQ(ew, 2);
+    EXPECT_EQ(eh, 2);
+    for (int32_t s = 0; s < 3000; s += 5) {
+        splitByRatio(&portrait, s, &ew, &eh);
+        EXPECT_EQ(ew + eh, s);
+        EXPECT_LE(std::fabs((ew + 1) - (s + 2) * 3.0 / 7.0), 0.5) << "s=" << s;
+    }
+
     CropEditor square = makeEditor(2000, 2000, 8, 8, {1, 1}, 1);
     splitByRatio(&square, 1, &ew, &eh);  // t = 3: height = round(1.5) = 2 on the square's rounded side
     EXPECT_EQ(ew, 0);
