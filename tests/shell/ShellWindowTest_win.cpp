@@ -5,7 +5,10 @@
 #include "common/WinHeaders.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -489,4 +492,101 @@ TEST_F(ShellWindow, CropButtonWithoutCropEditingStaysUnchecked) {
     dispatchCommand(CMD_CROP_ACCEPT);
     EXPECT_FALSE(appState.documentModified);
     EXPECT_EQ(windowTitle(appState.frame), "colour.jpg  ( 64x48  24bit )");
+}
+
+namespace {
+
+// A drop of `paths` as the shell hands it to the window: a DROPFILES block with wide names.
+HDROP makeDrop(const std::vector<std::wstring>& paths) {
+    size_t chars = 1;
+    for (const std::wstring& path : paths) chars += path.size() + 1;
+    HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+    DROPFILES* files = static_cast<DROPFILES*>(GlobalLock(block));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    wchar_t* names = reinterpret_cast<wchar_t*>(files + 1);
+    for (const std::wstring& path : paths) {
+        std::copy(path.begin(), path.end(), names);
+        names += path.size() + 1;
+    }
+    GlobalUnlock(block);
+    return static_cast<HDROP>(block);
+}
+
+}  // namespace
+
+TEST_F(ShellWindow, DropOpensOnlyTheFirstFileAndIsIgnoredInCropMode) {
+    start();
+    TestJpegOptions first;
+    first.width = 32;
+    first.height = 16;
+    TestJpegOptions second;
+    second.width = 48;
+    second.height = 40;
+    std::wstring firstPath = wide(writePicture(first, "first.jpg"));
+    std::wstring secondPath = wide(writePicture(second, "second.jpg"));
+    SendMessageW(appState.frame, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({firstPath, secondPath})), 0);
+    EXPECT_EQ(windowTitle(appState.frame), "first.jpg  ( 32x16  24bit )");
+    appState.cropMode = true;
+    SendMessageW(appState.frame, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({secondPath})), 0);
+    appState.cropMode = false;
+    EXPECT_EQ(u8(textChars(&appState.currentPath)), u8(asText(firstPath.c_str())));
+    SendMessageW(appState.frame, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({secondPath})), 0);
+    EXPECT_EQ(windowTitle(appState.frame), "second.jpg  ( 48x40  24bit )");
+}
+
+namespace {
+
+void typeKey(WORD key) {
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+    for (int i = 0; i < 20; ++i) {
+        Sleep(10);
+        pumpMessages();
+    }
+}
+
+}  // namespace
+
+TEST_F(ShellWindow, CropModeEndsOnEscapeSystemCommandsAndDeactivation) {
+    start(wide(writePicture(TestJpegOptions{}, "colour.jpg")));
+    // Escape through the crop-key hook: with Esc unbound, only the hook can end crop mode.
+    BindingTable rows = appState.bindings;
+    rows.rows[bindingRowOf(CMD_CROP_CANCEL)].key = 0;
+    rebuildMenusFromRows(rows);
+    // The hook sees typed keys only, not posted messages: the key is typed into the frame.
+    SetForegroundWindow(appState.frame);
+    SetFocus(appState.frame);
+    pumpMessages();
+    appState.cropMode = true;
+    appState.cropState = 3;
+    typeKey(VK_ESCAPE);
+    EXPECT_TRUE(appState.cropMode);  // the hook acts only while the crop keys are enabled
+    appState.cropKeysEnabled = true;
+    typeKey(VK_ESCAPE);
+    EXPECT_FALSE(appState.cropMode);
+    appState.cropKeysEnabled = false;
+    // A system command ends crop mode unless a committed rectangle is being edited.
+    appState.cropMode = true;
+    appState.cropState = 3;
+    SendMessageW(appState.frame, WM_SYSCOMMAND, SC_KEYMENU, 0);
+    EXPECT_TRUE(appState.cropMode);
+    appState.cropState = 1;
+    SendMessageW(appState.frame, WM_SYSCOMMAND, SC_KEYMENU, 0);
+    EXPECT_FALSE(appState.cropMode);
+    // So does switching to another program while the first rectangle is not committed.
+    appState.cropMode = true;
+    appState.cropState = 2;
+    SendMessageW(appState.frame, WM_ACTIVATEAPP, FALSE, 0);
+    EXPECT_FALSE(appState.cropMode);
+    appState.cropMode = true;
+    appState.cropState = 3;
+    SendMessageW(appState.frame, WM_ACTIVATEAPP, FALSE, 0);
+    EXPECT_TRUE(appState.cropMode);
+    appState.cropMode = false;
+    appState.cropState = 0;
+    EXPECT_FALSE(appState.documentModified);
 }
