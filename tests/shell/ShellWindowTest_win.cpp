@@ -47,37 +47,28 @@ void pumpMessages() {
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) handleLoopMessage(&message);
 }
 
-// Where a run without a Trimwell.ini beside the program keeps its settings.
-std::wstring appDataSettingsPath() {
-    TextBuffer folder;
-    queryRoamingAppDataFolder(&folder);
-    return std::wstring(asWide(textChars(&folder))) + L"\\Trimwell\\Trimwell.ini";
+// The settings file beside the test program. Its presence keeps the runs away from the application-data
+// folder of the shared Wine prefix, where other programs of the prefix read and write theirs; being
+// empty, it reads as no settings at all (every default).
+std::wstring programSettingsPath() {
+    wchar_t program[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, program, MAX_PATH);
+    std::wstring path(program);
+    return path.substr(0, path.find_last_of(L'\\') + 1) + L"Trimwell.ini";
 }
 
-// Each test starts the shell with no settings file; the one a user of this Wine prefix had is put back.
 class ShellWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        settingsPath = appDataSettingsPath();
-        HANDLE file = CreateFileW(settingsPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            DWORD size = GetFileSize(file, nullptr), read = 0;
-            savedSettings.resize(size);
-            hadSettings = ReadFile(file, savedSettings.data(), size, &read, nullptr) && read == size;
-            CloseHandle(file);
-        }
-        DeleteFileW(settingsPath.c_str());
+        settingsPath = programSettingsPath();
+        HANDLE file = CreateFileW(settingsPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE);
+        CloseHandle(file);
     }
 
     void TearDown() override {
         if (appState.frame) closeShell();
         DeleteFileW(settingsPath.c_str());
-        if (hadSettings) {
-            HANDLE file = CreateFileW(settingsPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-            DWORD written = 0;
-            WriteFile(file, savedSettings.data(), DWORD(savedSettings.size()), &written, nullptr);
-            CloseHandle(file);
-        }
     }
 
     void start(const std::wstring& argument = std::wstring()) {
@@ -117,8 +108,6 @@ protected:
     }
 
     std::wstring settingsPath;
-    std::vector<uint8_t> savedSettings;
-    bool hadSettings = false;
     TempDir folder;
 };
 
@@ -131,7 +120,7 @@ std::string shownKeys(const CommandItem* item) {
 
 }  // namespace
 
-TEST_F(ShellWindow, StartsWithDefaultPlacementFittedToTheWorkArea) {
+TEST_F(ShellWindow, StartsWithDefaultPlacementFittedToTheWorkArea) {  // settings file empty: all defaults
     start();
     EXPECT_EQ(windowTitle(appState.frame), "Trimwell");
     RECT stored = {200, 100, 1000, 700};
