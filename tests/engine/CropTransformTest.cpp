@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -311,3 +312,71 @@ TEST(CropTransform, FailedWriteReportsTheLibraryMessage) {
     EXPECT_EQ(job.fileHandle, kInvalidOsHandle);
 }
 #endif
+
+namespace {
+
+// Offset of the first byte of the frame header's component list (after SOFn, length, precision, size,
+// count), or 0.
+size_t frameComponentsAt(const std::vector<uint8_t>& bytes) {
+    for (size_t i = 2; i + 10 < bytes.size();) {
+        if (bytes[i] != 0xFF) return 0;
+        uint8_t code = bytes[i + 1];
+        if (code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC) return i + 10;
+        i += 2 + (size_t(bytes[i + 2]) << 8 | bytes[i + 3]);
+    }
+    return 0;
+}
+
+// Runs a crop on damaged data: it may fail, but never crash; when it succeeds its output must be a JPEG
+// of the size asked for.
+void cropDamaged(const std::vector<uint8_t>& bytes, const CropSettings& settings, const std::string& label) {
+    CropResult result = runCrop(bytes, settings);
+    if (!result.ok) {
+        EXPECT_FALSE(result.errorText.empty() && result.errorCode == kEngineOk) << label;
+        return;
+    }
+    TestJpegContents output = readTestJpeg(result.output);
+    EXPECT_TRUE(output.ok) << label << ": " << output.error;
+}
+
+}  // namespace
+
+TEST(CropTransform, UnusualSamplingFactorsNeverLeadOutsideTheBlockArrays) {
+    for (J_COLOR_SPACE space : {JCS_YCbCr, JCS_CMYK}) {
+        TestJpegOptions options = picture(83, 61, space, 1, 1);
+        std::vector<uint8_t> source = makeTestJpeg(options);
+        size_t components = frameComponentsAt(source);
+        ASSERT_GT(components, 0u);
+        const int count = space == JCS_CMYK ? 4 : 3;
+        for (int c = 0; c < count; c++) {
+            for (uint8_t sampling : {0x12, 0x21, 0x22, 0x31, 0x13, 0x41, 0x14, 0x44, 0x32, 0x00, 0x55}) {
+                std::vector<uint8_t> bytes = source;
+                bytes[components + size_t(c) * 3 + 1] = sampling;
+                for (CropSettings settings : {window(20, 5, 50, 40), window(0, 0, 83, 61), window(40, 30, 43, 31)}) {
+                    settings.grayscale = c == 1;
+                    cropDamaged(bytes, settings,
+                                describe("component " + std::to_string(c) + " sampling " + std::to_string(sampling),
+                                         settings));
+                }
+            }
+        }
+    }
+}
+
+TEST(CropTransform, RandomlyDamagedHeadersFailCleanly) {
+    TestJpegOptions options = picture(70, 50, JCS_YCbCr, 2, 2);
+    ExifOptions exif;
+    exif.pixelWidth = 70;
+    exif.pixelHeight = 50;
+    exif.thumbnail = std::vector<uint8_t>(64, 0x5A);
+    options.markers = {exifMarker(exif), commentMarker("c"), iccMarker(40)};
+    options.writeJfif = false;
+    const std::vector<uint8_t> source = makeTestJpeg(options);
+    size_t header = frameComponentsAt(source) + 40;
+    std::mt19937 random(7);
+    for (int round = 0; round < 300; round++) {
+        std::vector<uint8_t> bytes = source;
+        for (int i = 0, n = 1 + int(random() % 3); i < n; i++) bytes[random() % header] = uint8_t(random());
+        cropDamaged(bytes, window(20, 5, 40, 30), "round " + std::to_string(round));
+    }
+}
