@@ -23,13 +23,6 @@
 
 namespace {
 
-// Yes saves first and stops when that fails; Cancel stops. True when the caller may go on.
-bool settlePendingChanges() {
-    int answer = askSaveChanges();
-    if (answer == 0) return false;
-    return answer != 2 || chooseSaveTarget();
-}
-
 void revertToFile() {
     if (!settlePendingChanges()) return;
     loadPicture(nullptr);

@@ -5,7 +5,6 @@
 #include <shellapi.h>
 #include <windowsx.h>
 
-#include "settings/LanguageModule.h"
 #include "settings/Settings.h"
 #include "shell/AppState.h"
 #include "shell/CommandIds.h"
@@ -84,9 +83,7 @@ void onFrameSize(WPARAM kind, int width, int height) {
 
 LRESULT onFrameClose(HWND window) {
     leaveCropMode(CropExit::cancel);
-    int answer = askSaveChanges();
-    if (answer == 0) return 0;
-    if (answer == 2 && !chooseSaveTarget()) return 0;
+    if (!settlePendingChanges()) return 0;
     shutdownShell();
     return DefWindowProcW(window, WM_CLOSE, 0, 0);
 }

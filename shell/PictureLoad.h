@@ -7,6 +7,9 @@
 
 #include <shellapi.h>
 
+// The save question before the picture is left: Yes saves first and stops when that fails, Cancel stops.
+// True when the caller may go on.
+bool settlePendingChanges();
 // `path` null reloads currentPath. Failure leaves no picture and sets loadFailed; no message is shown.
 bool loadPicture(const char16_t* path);
 // After every load and accepted crop: the view reset, the toolbar states and lastFolder.

@@ -22,13 +22,6 @@ namespace {
 
 constexpr int kShortcutTargetChars = 260;
 
-// Yes saves first and stops when that fails; Cancel stops.
-bool settlePendingChanges() {
-    int answer = askSaveChanges();
-    if (answer == 0) return false;
-    return answer != 2 || chooseSaveTarget();
-}
-
 void openResolved(TextBuffer* path) {
     resolveShortcut(path);
     loadPicture(textChars(path));
@@ -39,10 +32,15 @@ void openResolved(TextBuffer* path) {
 
 }  // namespace
 
+bool settlePendingChanges() {
+    int answer = askSaveChanges();
+    if (answer == 0) return false;
+    return answer != 2 || chooseSaveTarget();
+}
+
 bool loadPicture(const char16_t* path) {
     appState.documentModified = false;
-    HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    (void)previous;
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     const char16_t* file = path ? path : textChars(&appState.currentPath);
     bool loaded = loadPictureFile(&appState.picture, file);
     appState.imageLoaded = loaded;
