@@ -46,6 +46,10 @@ void regenerateThumbnail(const CliOptions* options, const CropTransform* job, co
     settings.saveGrayscale = options->grayscale;
     settings.cropApplied = options->cropEnabled;
     if (settings.markerCopyMode != kCopyAllMarkers || !(settings.cropApplied || settings.saveGrayscale)) return;
+    // Decoding the whole source costs more than the crop itself: only when there is a thumbnail to renew.
+    bool hasExif = false;
+    uint32_t thumbnailBytes = 0;
+    if (!readExifThumbnailInfo(output, &hasExif, &thumbnailBytes) || thumbnailBytes == 0) return;
     DecodedImage* shown = nullptr;
     if (!loadPictureFile(&shown, options->input)) return;
     const uint32_t left = job->cropColumns * job->cellWidth;
