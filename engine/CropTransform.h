@@ -8,15 +8,8 @@
 
 #include <jpeglib.h>
 
+#include "engine/CropRequest.h"
 #include "engine/JpegFile.h"
-
-// The window in source pixels. The engine moves left and top out to the block grid at or before them.
-struct CropRequest {
-    uint32_t width = 0;
-    uint32_t height = 0;
-    uint32_t left = 0;
-    uint32_t top = 0;
-};
 
 enum MarkerCopyMode : int32_t {
     kCopyNoMarkers = 0,

@@ -24,6 +24,7 @@ void clearAppState() {
     s.zoomFactor = 1.0;
     s.openedWriteTime = 0;
     s.picture = nullptr;
+    s.cropRequest = CropRequest{};
     s.cropEditor = nullptr;
     s.viewState = ViewState{};
 }

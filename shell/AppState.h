@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "common/TextBuffer.h"
+#include "engine/CropRequest.h"
 #include "view/ImageView.h"
 #include "shell/BindingTable.h"
 
@@ -74,6 +75,7 @@ struct AppState {
     TextBuffer currentPath;
     uint64_t openedWriteTime = 0;  // FILETIME units
     DecodedImage* picture = nullptr;  // the displayed picture, replaced by each load or accepted crop
+    CropRequest cropRequest;           // the accepted crop, applied by the save while cropApplied is set
     CropEditor* cropEditor = nullptr;  // exists exactly while crop mode is on
     ViewState viewState;  // zoom, scroll and paint state of the image view
 };

@@ -35,10 +35,8 @@ void showOptionsDialog();
 void showHelp();
 void showAbout();
 
-// Open and save dialogs and the save itself.
-void chooseAndOpen();
-bool chooseSaveTarget();
-bool saveToPath(const char16_t* path);
+// Open and save dialogs and the save itself: SaveWorkflow_win.cpp.
+#include "shell/SaveWorkflow.h"
 
 // Crop mode only: the largest centred selection, with the panel's readouts.
 void selectMaximalCrop();

@@ -28,10 +28,6 @@ void showOptionsDialog() {}
 void showHelp() {}
 void showAbout() {}
 
-void chooseAndOpen() {}
-bool chooseSaveTarget() { return false; }
-bool saveToPath(const char16_t*) { return false; }
-
 void selectMaximalCrop() {}
 
 void initHelp() {}

@@ -1,0 +1,14 @@
+#pragma once
+// The open and save commands around the engine (Win32 only): the open and save dialogs, the save into a
+// temporary file, the old destination to the recycle bin, the copy into place, and what the program shows
+// afterwards. The engine run itself is engine/SaveWorkflow.h.
+
+// The open command: the save question, the open dialog in lastFolder, then the load.
+void chooseAndOpen();
+// Save under a new name; true when a file was saved (false also when the dialog was cancelled).
+bool chooseSaveTarget();
+// True when `destination` holds the saved picture.
+bool saveToPath(const char16_t* destination);
+// True when `outputPath` holds a complete output; failures are reported with a message box.
+bool saveWithEngine(const char16_t* outputPath);
+bool installSavedFile(const char16_t* temporaryPath, const char16_t* destination);
