@@ -1,7 +1,7 @@
 #pragma once
 // The persistent settings of the program: one process-wide record, filled from Trimwell.ini at start-up
 // and written back at exit. The slot of each field, its default and its load-time bounds live in
-// Settings.cpp; the Parts that use a field give its meaning.
+// Settings.cpp; the code that uses a field gives its meaning.
 
 #include <cstdint>
 

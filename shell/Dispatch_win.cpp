@@ -14,7 +14,7 @@
 #include "shell/AppState.h"
 #include "shell/CommandGates.h"
 #include "shell/CommandIds.h"
-#include "shell/LaterParts.h"
+#include "shell/PendingFeatures.h"
 #include "shell/Menus.h"
 #include "shell/PictureLoad.h"
 #include "shell/ShellWindows.h"

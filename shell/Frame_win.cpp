@@ -14,7 +14,7 @@
 #include "shell/PictureLoad.h"
 #include "shell/Toolbars.h"
 #include "shell/WindowFit.h"
-#include "shell/LaterParts.h"
+#include "shell/PendingFeatures.h"
 #include "engine/DecodedImage.h"
 #include "view/ImageView.h"
 

@@ -6,7 +6,7 @@
 #include <windowsx.h>
 
 #include "shell/AppState.h"
-#include "shell/LaterParts.h"
+#include "shell/PendingFeatures.h"
 #include "shell/Menus.h"
 #include "view/ImageView.h"
 

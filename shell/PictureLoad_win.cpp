@@ -13,7 +13,7 @@
 #include "settings/Settings.h"
 #include "shell/AppState.h"
 #include "shell/Dispatch.h"
-#include "shell/LaterParts.h"
+#include "shell/PendingFeatures.h"
 #include "shell/ShellWindows.h"
 #include "shell/Toolbars.h"
 #include "view/ImageView.h"

@@ -17,7 +17,7 @@
 #include "settings/Settings.h"
 #include "settings/TextIds.h"
 #include "shell/AppState.h"
-#include "shell/LaterParts.h"
+#include "shell/PendingFeatures.h"
 #include "shell/PictureLoad.h"
 #include "shell/ShellWindows.h"
 

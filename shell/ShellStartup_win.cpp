@@ -13,7 +13,7 @@
 #include "shell/AppState.h"
 #include "shell/CommandIds.h"
 #include "shell/Dispatch.h"
-#include "shell/LaterParts.h"
+#include "shell/PendingFeatures.h"
 #include "shell/Menus.h"
 #include "shell/PictureLoad.h"
 #include "shell/Toolbars.h"

@@ -15,7 +15,7 @@
 #include "shell/CommandIds.h"
 #include "shell/Menus.h"
 #include "shell/ShellWindows.h"
-#include "shell/LaterParts.h"
+#include "shell/PendingFeatures.h"
 #include "settings/TextIds.h"
 #include "view/ImageView.h"
 #include "view/ViewGeometry.h"

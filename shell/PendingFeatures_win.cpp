@@ -1,6 +1,6 @@
-// Placeholders for the parts that come later (see LaterParts.h). Each does nothing and reports the
+// Placeholders for the features that come later (see PendingFeatures.h). Each does nothing and reports the
 // outcome that leaves the program's state as it was.
-#include "shell/LaterParts.h"
+#include "shell/PendingFeatures.h"
 
 bool enterCropMode() { return false; }
 bool endCropEditor(bool) { return false; }

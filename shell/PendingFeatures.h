@@ -1,8 +1,8 @@
 #pragma once
-// Entry points of the parts of the program that come later: crop editing and the crop panel, the folder
+// Entry points of the features that come later: crop editing and the crop panel, the folder
 // file list, the option dialogs, help and about, the open and save dialogs. The dispatcher and the window
 // procedures already route to them with their gates; until they are built they do nothing
-// (LaterParts_win.cpp), and each moves to its own module when it is written.
+// (PendingFeatures_win.cpp), and each moves to its own module when it is written.
 
 #include "common/WinHeaders.h"
 
