@@ -1,6 +1,6 @@
 #pragma once
 // Entry points of the features that come later: crop editing and the crop panel, the folder
-// file list, the option dialogs, help and about, the open and save dialogs. The dispatcher and the window
+// file list, the option dialogs, help and about. The dispatcher and the window
 // procedures already route to them with their gates; until they are built they do nothing
 // (PendingFeatures_win.cpp), and each moves to its own module when it is written.
 
