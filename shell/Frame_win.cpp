@@ -17,6 +17,7 @@
 #include "shell/PendingFeatures.h"
 #include "engine/DecodedImage.h"
 #include "view/ImageView.h"
+#include "ui/OwnerDraw.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "shell/CommandIds.h"
 #include "shell/Dispatch.h"
 #include "view/ImageView.h"
+#include "ui/OwnerDraw.h"
 
 namespace {
 
@@ -67,18 +68,6 @@ void drawDiamond(HDC dc, int top) {
     HGDIOBJ oldBrush = SelectObject(dc, brush);
     HGDIOBJ oldPen = SelectObject(dc, pen);
     Polygon(dc, points, 4);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(brush);
-    DeleteObject(pen);
-}
-
-void fillSelected(HDC dc, const RECT& rect) {
-    HBRUSH brush = CreateSolidBrush(kSelectedFill);
-    HPEN pen = CreatePen(PS_SOLID, 1, kSelectedPen);
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, 5, 5);
     SelectObject(dc, oldBrush);
     SelectObject(dc, oldPen);
     DeleteObject(brush);
@@ -218,7 +207,7 @@ void drawMenuItem(const DRAWITEMSTRUCT* draw) {
     bool disabled = (draw->itemState & (ODS_DISABLED | ODS_GRAYED)) != 0;
     if (!disabled) {
         if (draw->itemState & ODS_SELECTED) {
-            fillSelected(dc, rect);
+            fillRoundRect(dc, rect, 5, kSelectedFill, kSelectedPen);
         } else {
             FillRect(dc, &rect, GetSysColorBrush(COLOR_MENU));
         }

@@ -26,8 +26,6 @@ void rebuildFileList();
 void checkFolderWatch();
 void releaseFileList();
 
-// Owner-drawn combo boxes of the dialogs.
-void drawComboItem(const DRAWITEMSTRUCT* item);
 
 // Option dialogs, help and about.
 void showCustomizeDialog();

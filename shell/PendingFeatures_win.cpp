@@ -21,7 +21,6 @@ void rebuildFileList() {}
 void checkFolderWatch() {}
 void releaseFileList() {}
 
-void drawComboItem(const DRAWITEMSTRUCT*) {}
 
 void showCustomizeDialog() {}
 void showOptionsDialog() {}

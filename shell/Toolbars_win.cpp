@@ -19,6 +19,7 @@
 #include "settings/TextIds.h"
 #include "view/ImageView.h"
 #include "view/ViewGeometry.h"
+#include "ui/OwnerDraw.h"
 
 namespace {
 
@@ -238,25 +239,13 @@ void setCropTooltips(UINT message) {
     }
 }
 
-void fillRounded(HDC dc, const RECT& rect, COLORREF fill, COLORREF line) {
-    HBRUSH brush = CreateSolidBrush(fill);
-    HPEN pen = CreatePen(PS_SOLID, 1, line);
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    RoundRect(dc, rect.left, rect.top, rect.right, rect.bottom, 5, 5);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(brush);
-    DeleteObject(pen);
-}
-
 LRESULT onToolbarCustomDraw(NMTBCUSTOMDRAW* draw) {
     if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
     if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
     HDC dc = draw->nmcd.hdc;
     UINT state = draw->nmcd.uItemState;
-    if (state & CDIS_HOT) fillRounded(dc, draw->nmcd.rc, kHotFill, kHotPen);
-    else if (state & CDIS_CHECKED) fillRounded(dc, draw->nmcd.rc, kCheckedFill, kCheckedPen);
+    if (state & CDIS_HOT) fillRoundRect(dc, draw->nmcd.rc, 5, kHotFill, kHotPen);
+    else if (state & CDIS_CHECKED) fillRoundRect(dc, draw->nmcd.rc, 5, kCheckedFill, kCheckedPen);
     if (draw->nmcd.lItemlParam != 0) {
         TextBuffer text;
         loadText(uint32_t(draw->nmcd.lItemlParam), &text);
