@@ -95,6 +95,18 @@ void refreshOpenedWriteTime() {
     CloseHandle(file);
 }
 
+// What the open and save dialogs share: owner, JPEG file types, the path buffer and the last folder.
+void prepareFileDialog(OPENFILENAMEW* dialog, wchar_t* path, const TextBuffer* types) {
+    *dialog = {};
+    dialog->lStructSize = sizeof *dialog;
+    dialog->hwndOwner = appState.frame;
+    dialog->lpstrFilter = asWide(textChars(types));
+    dialog->nFilterIndex = 1;
+    dialog->lpstrFile = path;
+    dialog->nMaxFile = kDialogPathChars;
+    dialog->lpstrInitialDir = asWide(textChars(&gSettings.lastFolder));
+}
+
 }  // namespace
 
 void chooseAndOpen() {
@@ -103,14 +115,8 @@ void chooseAndOpen() {
     wchar_t path[kDialogPathChars] = {};
     TextBuffer types;
     buildFileTypes(&types);
-    OPENFILENAMEW dialog = {};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = appState.frame;
-    dialog.lpstrFilter = asWide(textChars(&types));
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = kDialogPathChars;
-    dialog.lpstrInitialDir = asWide(textChars(&gSettings.lastFolder));
+    OPENFILENAMEW dialog;
+    prepareFileDialog(&dialog, path, &types);
     dialog.Flags = OFN_FILEMUSTEXIST | OFN_NOCHANGEDIR | OFN_HIDEREADONLY;
     BOOL chosen;
     {
@@ -135,14 +141,8 @@ bool chooseSaveTarget() {
     if (name.length < kDialogPathChars) memcpy(path, textChars(&name), name.length * sizeof(char16_t));
     TextBuffer types;
     buildFileTypes(&types);
-    OPENFILENAMEW dialog = {};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = appState.frame;
-    dialog.lpstrFilter = asWide(textChars(&types));
-    dialog.nFilterIndex = 1;
-    dialog.lpstrFile = path;
-    dialog.nMaxFile = kDialogPathChars;
-    dialog.lpstrInitialDir = asWide(textChars(&gSettings.lastFolder));
+    OPENFILENAMEW dialog;
+    prepareFileDialog(&dialog, path, &types);
     dialog.lpstrDefExt = L"jpg";
     dialog.lpfnHook = placeSaveDialog;
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_ENABLEHOOK | OFN_PATHMUSTEXIST |
