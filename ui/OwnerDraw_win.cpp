@@ -32,16 +32,17 @@ void drawHeadingRule(HWND control) {
     ReleaseDC(control, dc);
 }
 
-LRESULT CALLBACK headingRuleProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(control, headingRuleProc, id);
+LRESULT CALLBACK paintHeadingRule(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(control, paintHeadingRule, id);
     LRESULT result = DefSubclassProc(control, message, wParam, lParam);
     if (message == WM_PAINT) drawHeadingRule(control);
     return result;
 }
 
 // The list view leaves stale grid lines behind when it scrolls by pages; a full repaint clears them.
-LRESULT CALLBACK scrollRepaintProc(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id, DWORD_PTR) {
-    if (message == WM_NCDESTROY) RemoveWindowSubclass(control, scrollRepaintProc, id);
+LRESULT CALLBACK repaintAfterScroll(HWND control, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
+                                    DWORD_PTR) {
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(control, repaintAfterScroll, id);
     LRESULT result = DefSubclassProc(control, message, wParam, lParam);
     if (message == WM_VSCROLL && LOWORD(wParam) == SB_ENDSCROLL) {
         InvalidateRect(control, nullptr, TRUE);
@@ -118,18 +119,20 @@ void drawComboItem(const tagDRAWITEMSTRUCT* item) {
 }
 
 bool attachHeadingRule(HWND__* headingStatic) {
-    return SetWindowSubclass(headingStatic, headingRuleProc, kHeadingRuleSubclass, 0) != 0;
+    return SetWindowSubclass(headingStatic, paintHeadingRule, kHeadingRuleSubclass, 0) != 0;
 }
 
 void detachHeadingRule(HWND__* headingStatic) {
-    RemoveWindowSubclass(headingStatic, headingRuleProc, kHeadingRuleSubclass);
+    RemoveWindowSubclass(headingStatic, paintHeadingRule, kHeadingRuleSubclass);
 }
 
 bool attachScrollRepaint(HWND__* listView) {
-    return SetWindowSubclass(listView, scrollRepaintProc, kScrollRepaintSubclass, 0) != 0;
+    return SetWindowSubclass(listView, repaintAfterScroll, kScrollRepaintSubclass, 0) != 0;
 }
 
-void detachScrollRepaint(HWND__* listView) { RemoveWindowSubclass(listView, scrollRepaintProc, kScrollRepaintSubclass); }
+void detachScrollRepaint(HWND__* listView) {
+    RemoveWindowSubclass(listView, repaintAfterScroll, kScrollRepaintSubclass);
+}
 
 void paintFace(HWND__* window) {
     PAINTSTRUCT paint;
