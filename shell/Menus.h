@@ -7,6 +7,8 @@
 
 // Creates the three menus and fills them from `rows` (null: no key names).
 bool createMenus(const BindingTable* rows);
+// Fills the three empty menus and sets each row's CommandItem from `rows` (null: no key names).
+void buildMenus(const BindingTable* rows);
 void destroyMenus();
 // The accelerator table for the rows with a key; null when none has one.
 HACCEL createAcceleratorTable(const BindingTable& rows);

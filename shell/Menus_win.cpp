@@ -17,10 +17,6 @@
 
 namespace {
 
-constexpr COLORREF kSelectedFill = RGB(232, 255, 255);
-constexpr COLORREF kSelectedPen = RGB(72, 144, 144);
-constexpr COLORREF kDiamondFill = RGB(255, 224, 255);
-constexpr COLORREF kDiamondPen = RGB(144, 72, 144);
 constexpr uint32_t kMenuSuffix = 10000;
 
 const int kContextItems[] = {CMD_REVERT, CMD_SAVE, 0, CMD_CUSTOMIZE, CMD_OPTIONS, 0, CMD_HELP, CMD_ABOUT};
@@ -61,19 +57,6 @@ void itemLabel(const CommandItem* item, TextBuffer* text) {
     if (item->ellipsis) textAppendAscii(text, "...");
 }
 
-void drawDiamond(HDC dc, int top) {
-    POINT points[] = {{3, top + 4}, {7, top + 8}, {11, top + 4}, {7, top}};
-    HBRUSH brush = CreateSolidBrush(kDiamondFill);
-    HPEN pen = CreatePen(PS_SOLID, 1, kDiamondPen);
-    HGDIOBJ oldBrush = SelectObject(dc, brush);
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    Polygon(dc, points, 4);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(brush);
-    DeleteObject(pen);
-}
-
 bool exactlyButtons(WPARAM keys, WPARAM wanted) {
     const WPARAM all = MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_XBUTTON1 | MK_XBUTTON2 | MK_CONTROL | MK_SHIFT;
     return (keys & all) == wanted;
@@ -82,16 +65,20 @@ bool exactlyButtons(WPARAM keys, WPARAM wanted) {
 }  // namespace
 
 bool createMenus(const BindingTable* rows) {
-    commandItemsFromRows(rows, appState.commandItems);
     appState.containerMenu = CreateMenu();
     appState.contextMenu = CreatePopupMenu();
     appState.shadingMenu = CreatePopupMenu();
     if (!appState.containerMenu || !appState.contextMenu || !appState.shadingMenu) return false;
+    buildMenus(rows);
+    return true;
+}
+
+void buildMenus(const BindingTable* rows) {
+    commandItemsFromRows(rows, appState.commandItems);
     fillPopup(appState.contextMenu, kContextItems, int(std::size(kContextItems)), false);
     fillPopup(appState.shadingMenu, kShadingItems, int(std::size(kShadingItems)), true);
     AppendMenuW(appState.containerMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(appState.contextMenu), nullptr);
     AppendMenuW(appState.containerMenu, MF_POPUP, reinterpret_cast<UINT_PTR>(appState.shadingMenu), nullptr);
-    return true;
 }
 
 void destroyMenus() {
@@ -207,11 +194,11 @@ void drawMenuItem(const DRAWITEMSTRUCT* draw) {
     bool disabled = (draw->itemState & (ODS_DISABLED | ODS_GRAYED)) != 0;
     if (!disabled) {
         if (draw->itemState & ODS_SELECTED) {
-            fillRoundRect(dc, rect, 5, kSelectedFill, kSelectedPen);
+            fillRoundRect(dc, rect, 5, kHotFill, kHotPen);
         } else {
             FillRect(dc, &rect, GetSysColorBrush(COLOR_MENU));
         }
-        if (draw->itemState & ODS_CHECKED) drawDiamond(dc, rect.top + (rect.bottom - rect.top - 9) / 2);
+        if (draw->itemState & ODS_CHECKED) drawCheckDiamond(dc, rect);
     }
     SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
     SetBkMode(dc, TRANSPARENT);
@@ -247,7 +234,7 @@ void onFrameMouseWheel(WPARAM wParam, LPARAM lParam) {
 }
 
 bool middleOrExtraButton(UINT message, WPARAM wParam, POINT viewPoint) {
-    if (appState.inputLock) return false;
+    if (appState.inputLock) return message != WM_MBUTTONDOWN;  // the extra buttons are always handled
     WPARAM keys = GET_KEYSTATE_WPARAM(wParam);
     if (message == WM_MBUTTONDOWN) {
         SetFocus(appState.frame);

@@ -14,8 +14,10 @@ void relayoutBars();
 void updateTooltips(UINT message);
 void refreshToolbar1States();
 void showZoomPercent();
-// Crop mode: the crop toolbar into band 2 and back.
+// Crop mode: the crop toolbar (its full width is returned), its place in band 2 with at least
+// `minWidth` pixels (again once its panel controls are added), and toolbar 2 back into band 2.
 int createCropToolbar();
+void placeCropToolbar(int minWidth);
 void removeCropToolbar();
 // Bottom edge of the rebar in frame client coordinates.
 int rebarBottom();

@@ -23,11 +23,6 @@
 
 namespace {
 
-constexpr COLORREF kBarColour = RGB(240, 240, 240);
-constexpr COLORREF kHotFill = RGB(232, 255, 255);
-constexpr COLORREF kHotPen = RGB(72, 144, 144);
-constexpr COLORREF kCheckedFill = RGB(255, 255, 255);
-constexpr COLORREF kCheckedPen = RGB(144, 72, 144);
 constexpr COLORREF kZoomLimitColour = RGB(0, 96, 255);
 constexpr COLORREF kZoomOutOfRangeColour = RGB(208, 0, 80);
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
@@ -47,6 +42,7 @@ struct BarResources {
     HIMAGELIST cropDisabled = nullptr;
     HBRUSH barBrush = nullptr;
     HWND hotLabel = nullptr;
+    bool applyingTypedZoom = false;  // the zoom change comes from the zoom edit: leave its text alone
     int labelDragStartX = 0;
     int labelDragStartPosition = 0;
 };
@@ -261,20 +257,22 @@ LRESULT onToolbarCustomDraw(NMTBCUSTOMDRAW* draw) {
 }
 
 // Zoom edit, as the user types: clamp to 1..1600 and apply unless the program wrote the value itself.
+// Text that is no number yet (empty, a lone minus) changes nothing: clearing the field to type a new
+// value must not zoom to 1 % on the way.
 void onZoomEditUpdate() {
     InvalidateRect(appState.zoomEdit, nullptr, TRUE);
     BOOL converted = FALSE;
     int value = int(GetDlgItemInt(appState.toolbar1, IDC_ZOOM_EDIT, &converted, TRUE));
+    if (!converted) return;
     if (value < kMinZoomPercent) value = kMinZoomPercent;
     if (value > kMaxZoomPercent) value = kMaxZoomPercent;
     if (!appState.inputGuard || value == zoomPercent(appState.zoomFactor)) return;
     if (!appState.imageLoaded) return;
-    // The view rewrites the zoom edit on every zoom change; while the user types, that would move the
-    // caret and undo the text, so the edit is hidden from the view for this one change.
-    HWND edit = appState.zoomEdit;
-    appState.zoomEdit = nullptr;
+    // Rewriting the edit from the new zoom would put the caret back to the start and turn the
+    // typed 0 of an out-of-range value into 1 under the user's hands.
+    bars.applyingTypedZoom = true;
     setZoom(value / 100.0);
-    appState.zoomEdit = edit;
+    bars.applyingTypedZoom = false;
 }
 
 void closeInputMethod() {
@@ -329,10 +327,13 @@ LRESULT CALLBACK toolbarSubclassProc(HWND window, UINT message, WPARAM wParam, L
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
-REBARBANDINFOW bandInfo(HWND child, int id, int minWidth) {
+// The band record for an insertion; an update sets only the child and its sizes (band 2 also its
+// text): restating the style makes Wine's rebar drop the fixed header of band 1.
+REBARBANDINFOW bandInfo(HWND child, int id, int minWidth, bool insert) {
     REBARBANDINFOW band = {};
     band.cbSize = sizeof band;
-    band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_ID;
+    band.fMask = RBBIM_CHILD | RBBIM_CHILDSIZE;
+    if (insert) band.fMask |= RBBIM_STYLE | RBBIM_ID;
     band.fStyle = RBBS_NOGRIPPER | RBBS_CHILDEDGE;
     band.hwndChild = child;
     band.wID = UINT(id);
@@ -344,7 +345,7 @@ REBARBANDINFOW bandInfo(HWND child, int id, int minWidth) {
 void setSecondBand(HWND child, int minWidth, bool insert) {
     TextBuffer text;
     loadText(TXT_BAND2, &text);
-    REBARBANDINFOW band = bandInfo(child, IDC_BAND2, minWidth);
+    REBARBANDINFOW band = bandInfo(child, IDC_BAND2, minWidth, insert);
     band.fMask |= RBBIM_TEXT;
     band.lpText = const_cast<wchar_t*>(asWide(textChars(&text)));
     if (insert) SendMessageW(appState.rebar, RB_INSERTBANDW, WPARAM(-1), reinterpret_cast<LPARAM>(&band));
@@ -352,11 +353,22 @@ void setSecondBand(HWND child, int minWidth, bool insert) {
 }
 
 void setFirstBand(int minWidth, bool insert) {
-    REBARBANDINFOW band = bandInfo(appState.toolbar1, IDC_BAND1, minWidth);
-    band.fMask |= RBBIM_HEADERSIZE;
-    band.cxHeader = 3;
-    if (insert) SendMessageW(appState.rebar, RB_INSERTBANDW, WPARAM(-1), reinterpret_cast<LPARAM>(&band));
-    else SendMessageW(appState.rebar, RB_SETBANDINFOW, 0, reinterpret_cast<LPARAM>(&band));
+    REBARBANDINFOW band = bandInfo(appState.toolbar1, IDC_BAND1, minWidth, insert);
+    if (insert) {
+        band.fMask |= RBBIM_HEADERSIZE;
+        band.cxHeader = 3;
+        SendMessageW(appState.rebar, RB_INSERTBANDW, WPARAM(-1), reinterpret_cast<LPARAM>(&band));
+    } else {
+        SendMessageW(appState.rebar, RB_SETBANDINFOW, 0, reinterpret_cast<LPARAM>(&band));
+    }
+}
+
+int bandMinWidth(int index) {
+    REBARBANDINFOW band = {};
+    band.cbSize = sizeof band;
+    band.fMask = RBBIM_CHILDSIZE;
+    SendMessageW(appState.rebar, RB_GETBANDINFOW, WPARAM(index), reinterpret_cast<LPARAM>(&band));
+    return int(band.cxMinChild);
 }
 
 void paintZoomLabel(HWND window) {
@@ -364,19 +376,8 @@ void paintZoomLabel(HWND window) {
     HDC dc = BeginPaint(window, &paint);
     RECT rect;
     GetClientRect(window, &rect);
-    if (bars.hotLabel == window) {
-        HBRUSH brush = CreateSolidBrush(kHotFill);
-        HPEN pen = CreatePen(PS_SOLID, 1, kHotPen);
-        HGDIOBJ oldBrush = SelectObject(dc, brush);
-        HGDIOBJ oldPen = SelectObject(dc, pen);
-        Rectangle(dc, rect.left, rect.top, rect.right, rect.bottom);
-        SelectObject(dc, oldBrush);
-        SelectObject(dc, oldPen);
-        DeleteObject(brush);
-        DeleteObject(pen);
-    } else {
-        FillRect(dc, &rect, bars.barBrush);
-    }
+    if (bars.hotLabel == window) fillRoundRect(dc, rect, 0, kHotFill, kHotPen);
+    else FillRect(dc, &rect, bars.barBrush);
     TextBuffer text;
     loadText(uint32_t(GetWindowLongPtrW(window, GWLP_USERDATA)), &text);
     SetBkMode(dc, TRANSPARENT);
@@ -419,10 +420,20 @@ void onZoomLabelLeftDown(HWND window) {
     bars.labelDragStartPosition = zoomLabelPosition(appState.zoomFactor);
 }
 
+// The capture can go without a button release (another window takes it, the program is switched away
+// from); the drag then ends here, else dragMode 3 would keep every accelerator locked.
+void onZoomLabelCaptureLost(HWND window) {
+    if (appState.dragMode != 3) return;
+    appState.dragMode = 0;
+    bars.hotLabel = nullptr;
+    InvalidateRect(window, nullptr, FALSE);
+    InvalidateRect(appState.view, nullptr, FALSE);
+}
+
 void onZoomLabelLeftUp(HWND window) {
     if (bars.hotLabel != window || appState.dragMode != 3) return;
-    ReleaseCapture();
     appState.dragMode = 0;
+    ReleaseCapture();
     InvalidateRect(appState.view, nullptr, FALSE);
     UpdateWindow(appState.view);
 }
@@ -444,6 +455,7 @@ LRESULT CALLBACK zoomLabelProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         return 0;
     case WM_LBUTTONDOWN: onZoomLabelLeftDown(window); return 0;
     case WM_LBUTTONUP: onZoomLabelLeftUp(window); return 0;
+    case WM_CAPTURECHANGED: onZoomLabelCaptureLost(window); return 0;
     case WM_ENABLE: InvalidateRect(window, nullptr, FALSE); return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
@@ -478,7 +490,7 @@ bool createTooltipWindow() {
 }
 
 bool createBars() {
-    bars.barBrush = CreateSolidBrush(kBarColour);
+    bars.barBrush = CreateSolidBrush(kBarBackground);
     appState.rebar = CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, nullptr,
                                      WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_BORDER |
                                          RBS_VARHEIGHT | RBS_BANDBORDERS | RBS_FIXEDORDER | RBS_DBLCLKTOGGLE |
@@ -486,8 +498,10 @@ bool createBars() {
                                      0, 0, 0, 0, appState.frame, reinterpret_cast<HMENU>(INT_PTR(IDC_REBAR)),
                                      appState.instance, nullptr);
     if (!appState.rebar) return false;
-    SetWindowTheme(appState.rebar, L"", L"");
-    SendMessageW(appState.rebar, RB_SETBKCOLOR, 0, kBarColour);
+    // Wine refuses empty theme names (its atom table takes no empty string) and leaves the rebar themed,
+    // painting it in the theme's colour instead of ours; a blank name matches no theme class either.
+    if (FAILED(SetWindowTheme(appState.rebar, L"", L""))) SetWindowTheme(appState.rebar, L" ", L" ");
+    SendMessageW(appState.rebar, RB_SETBKCOLOR, 0, kBarBackground);
     SendMessageW(appState.rebar, WM_SETFONT, reinterpret_cast<WPARAM>(appState.uiFont), FALSE);
     REBARINFO info = {sizeof info, 0, nullptr};
     SendMessageW(appState.rebar, RB_SETBARINFO, 0, reinterpret_cast<LPARAM>(&info));
@@ -538,7 +552,13 @@ void relayoutBars() {
     setFirstBand(toolbarFullWidth(appState.toolbar1) + 1, false);
     setButtonWidth(appState.toolbar2, CMD_CROP, languageTextWidth(CMD_CROP) + 10);
     applyButtonHeight(appState.toolbar2);
-    if (!appState.cropToolbar) setSecondBand(appState.toolbar2, toolbarFullWidth(appState.toolbar2), false);
+    if (appState.cropToolbar) {
+        // Band 2 shows the crop toolbar meanwhile; it follows the new height and keeps its width.
+        applyButtonHeight(appState.cropToolbar);
+        setSecondBand(appState.cropToolbar, bandMinWidth(1), false);
+    } else {
+        setSecondBand(appState.toolbar2, toolbarFullWidth(appState.toolbar2), false);
+    }
     maximizeSecondBandIfOneRow();
     updateTooltips(TTM_SETTOOLINFOW);
     refreshToolbar1States();
@@ -567,6 +587,7 @@ void refreshToolbar1States() {
 }
 
 void showZoomPercent() {
+    if (bars.applyingTypedZoom) return;
     appState.inputGuard = false;
     SetDlgItemInt(appState.toolbar1, IDC_ZOOM_EDIT, UINT(zoomPercent(appState.zoomFactor)), TRUE);
     appState.inputGuard = true;
@@ -586,9 +607,17 @@ int createCropToolbar() {
     return toolbarFullWidth(appState.cropToolbar);
 }
 
+void placeCropToolbar(int minWidth) {
+    if (!appState.cropToolbar) return;
+    setSecondBand(appState.cropToolbar, minWidth, false);
+    ShowWindow(appState.toolbar2, SW_HIDE);
+    maximizeSecondBandIfOneRow();
+}
+
 void removeCropToolbar() {
     if (!appState.cropToolbar) return;
     setSecondBand(appState.toolbar2, toolbarFullWidth(appState.toolbar2), false);
+    ShowWindow(appState.toolbar2, SW_SHOW);
     RemoveWindowSubclass(appState.cropToolbar, toolbarSubclassProc, kPlainSubclass);
     for (int command : {CMD_CROP_ACCEPT, CMD_CROP_CANCEL, CMD_CROP_MAXIMAL}) {
         TTTOOLINFOW tool = {};
@@ -597,6 +626,8 @@ void removeCropToolbar() {
         tool.uId = UINT_PTR(command);
         SendMessageW(appState.tooltip, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
+    // A toolbar destroys the tooltip window it was given along with itself; the window is shared.
+    SendMessageW(appState.cropToolbar, TB_SETTOOLTIPS, 0, 0);
     DestroyWindow(appState.cropToolbar);
     appState.cropToolbar = nullptr;
     for (HIMAGELIST* list : {&bars.cropImages, &bars.cropDisabled}) {
