@@ -35,6 +35,6 @@ int32_t saveFailureMessage(const CropTransform* job) {
     return job->errorText.length != 0 ? 0 : -1;
 }
 
-bool reloadAfterSave(const char16_t* destination, const char16_t* currentPath, bool cropApplied) {
-    return cropApplied && compareNoCaseAscii(destination, currentPath) == 0;
+bool reloadAfterSave(const char16_t* destination, const char16_t* currentPath) {
+    return compareNoCaseAscii(destination, currentPath) == 0;
 }

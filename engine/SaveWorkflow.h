@@ -26,6 +26,6 @@ bool thumbnailNeeded(const SaveSettings& settings, const DecodedImage* shown);
 // After a failed run: the engine message to show (50001, 50003 to 50006), 0 to show the library's text,
 // or -1 when there is nothing to show.
 int32_t saveFailureMessage(const CropTransform* job);
-// After a successful save over the open file with a crop applied, the file on disk is the crop: the
-// picture must be reloaded from it, or the next save would crop the cropped file again.
-bool reloadAfterSave(const char16_t* destination, const char16_t* currentPath, bool cropApplied);
+// After a successful save over the open file, the picture is reloaded from it: what is shown is then
+// what is on disk (the crop, or the grayscale picture), and the next save does not crop the crop again.
+bool reloadAfterSave(const char16_t* destination, const char16_t* currentPath);

@@ -84,17 +84,6 @@ bool sameFolder(const char16_t* a, const char16_t* b) {
            compareNoCaseAscii(textChars(&first), textChars(&second)) == 0;
 }
 
-void refreshOpenedWriteTime() {
-    HANDLE file = CreateFileW(asWide(textChars(&appState.currentPath)), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    FILETIME written;
-    if (GetFileTime(file, nullptr, nullptr, &written)) {
-        appState.openedWriteTime = (static_cast<uint64_t>(written.dwHighDateTime) << 32) | written.dwLowDateTime;
-    }
-    CloseHandle(file);
-}
-
 // What the open and save dialogs share: owner, JPEG file types, the path buffer and the last folder.
 void prepareFileDialog(OPENFILENAMEW* dialog, wchar_t* path, const TextBuffer* types) {
     *dialog = {};
@@ -218,14 +207,10 @@ bool installSavedFile(const char16_t* temporaryPath, const char16_t* destination
     }
     appState.documentModified = false;
     const char16_t* current = textChars(&appState.currentPath);
-    if (compareNoCaseAscii(destination, current) == 0) {
-        if (reloadAfterSave(destination, current, appState.cropApplied)) {
-            // The file is now the crop: show it as loaded, so that the next save does not crop it again.
-            loadPicture(nullptr);
-            showNewPicture();
-        } else {
-            refreshOpenedWriteTime();
-        }
+    if (reloadAfterSave(destination, current)) {
+        // Shown as loaded: the file's new write time, the crop no longer applied, its real bit count.
+        loadPicture(nullptr);
+        showNewPicture();
         refreshFrameTitle();
         return true;
     }

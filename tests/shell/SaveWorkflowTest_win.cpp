@@ -147,3 +147,21 @@ TEST_F(SaveWorkflow, OptionsOnlySaveWritesTheWholePictureWithTheChosenOptions) {
     EXPECT_EQ(saved.components.size(), 1u);
     EXPECT_EQ(readTestJpeg(exifThumbnail(readFileBytes(copy))).components.size(), 1u) << "a grey thumbnail";
 }
+
+TEST_F(SaveWorkflow, GrayscaleSaveOverTheOpenFileShowsTheGreyFile) {
+    startCropped();
+    appState.cropApplied = appState.documentModified = false;
+    ASSERT_TRUE(loadPictureFile(&appState.picture, asText(source.c_str())));
+    gSettings.saveGrayscale = true;
+    ASSERT_TRUE(saveToPath(asText(source.c_str())));
+    TestJpegContents saved = readTestJpeg(readWide(source));
+    ASSERT_TRUE(saved.ok);
+    EXPECT_EQ(saved.width, 320);
+    EXPECT_EQ(saved.components.size(), 1u);
+    // Shown as it is on disk: 8 bits, in the title too, and with the new write time.
+    EXPECT_EQ(imageBitCount(appState.picture), 8u);
+    wchar_t title[200] = {};
+    GetWindowTextW(appState.frame, title, 200);
+    EXPECT_EQ(std::wstring(title), L"camera.jpg  ( 320x240  8bit )");
+    EXPECT_EQ(checkSourceUnchanged(textChars(&appState.currentPath), appState.openedWriteTime), 0);
+}
