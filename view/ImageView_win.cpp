@@ -28,6 +28,14 @@ ViewGeometry& geometry() { return appState.viewState.geometry; }
 
 bool pictureShown() { return appState.imageLoaded && appState.picture && appState.picture->pixels; }
 
+// A new picture (a load, an accepted crop) can be painted before resetViewForNewImage has laid it out:
+// moving the view repaints at once. The old layout's source rectangle may lie outside the new bitmap.
+bool layoutMatchesPicture() {
+    const ViewGeometry& g = geometry();
+    return pictureShown() && g.imageW > 0 && g.imageW == static_cast<int32_t>(imageWidth(appState.picture)) &&
+           g.imageH == static_cast<int32_t>(imageHeight(appState.picture));
+}
+
 // The zoom is the shell's zoomFactor, which the zoom label and the dispatcher may have changed.
 void syncZoom() {
     ViewGeometry& g = geometry();
@@ -351,7 +359,7 @@ void paintImageView(HWND__* window) {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(window, &paint);
     HBRUSH brush = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
-    if (pictureShown() && geometry().imageW > 0) {
+    if (layoutMatchesPicture()) {
         paintPicture(dc, brush);
     } else {
         paintEmpty(dc, window, brush);

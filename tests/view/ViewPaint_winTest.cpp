@@ -179,6 +179,24 @@ TEST_F(ViewPaint, ActualSizeShowsThePictureFromTheScrollPosition) {
         capture, [&](int x, int y) { return gradientAt(left + x, top + y); }, "at the far corner");
 }
 
+// Moving the view repaints at once, so a new picture can be painted before it is laid out. The old
+// layout must not be applied to it: its source rectangle can lie outside the new, smaller bitmap.
+TEST_F(ViewPaint, NewPictureIsNotPaintedWithTheOldLayout) {
+    showPicture(makeGradientPicture(1000, 800));
+    setZoom(1.0);
+    SendMessageW(view, WM_HSCROLL, SB_RIGHT, 0);
+    SendMessageW(view, WM_VSCROLL, SB_BOTTOM, 0);
+    releasePicture(&appState.picture);
+    appState.picture = makeGradientPicture(100, 60);  // as a load or an accepted crop leaves it
+    InvalidateRect(view, nullptr, FALSE);
+    expectCaptureShows(captureClient(view, "new-picture-old-layout"), [](int, int) { return kGrey; }, "before reset");
+    resetViewForNewImage();
+    expectCaptureShows(
+        captureClient(view, "new-picture-laid-out"),
+        [](int x, int y) { return inside(x, y, 150, 120, 250, 180) ? gradientAt(x - 150, y - 120) : kGrey; },
+        "after reset");
+}
+
 TEST_F(ViewPaint, EnlargedPictureRepeatsEachPixel) {
     showPicture(makeGradientPicture(50, 40));
     setZoom(3.0);  // 150 x 120, centred at (125, 90)
