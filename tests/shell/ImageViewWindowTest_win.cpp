@@ -275,3 +275,34 @@ TEST_F(ViewInFrame, ProgramPaintsAJpegInGreyMargins) {
     EXPECT_EQ(margin, RGB(192, 192, 192));
     EXPECT_EQ(above, RGB(192, 192, 192));
 }
+
+// The rest of the view's message table: the cursor is left to the crop editing only over a committed
+// rectangle's view, a left release ends a left drag, and a settings change redoes the scroll bars.
+TEST_F(ViewInFrame, CursorLeftReleaseAndSettingsChange) {
+    startWithLargePicture();
+    LPARAM overClient = MAKELPARAM(HTCLIENT, WM_MOUSEMOVE);
+    HCURSOR noEntry = LoadCursorW(nullptr, IDC_NO);
+    SetCursor(noEntry);
+    appState.cropMode = true;
+    appState.cropState = 3;
+    EXPECT_EQ(SendMessageW(appState.view, WM_SETCURSOR, WPARAM(appState.view), overClient), TRUE);
+    EXPECT_EQ(GetCursor(), noEntry);  // the crop editing chose it; the view leaves it alone
+    appState.cropState = 2;
+    SendMessageW(appState.view, WM_SETCURSOR, WPARAM(appState.view), overClient);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));  // the class cursor
+    appState.cropMode = false;
+    appState.cropState = 0;
+
+    appState.dragMode = 1;
+    SetCapture(appState.view);
+    send(WM_LBUTTONUP, 0, 10, 10);
+    EXPECT_EQ(appState.dragMode, 0);
+    EXPECT_EQ(GetCapture(), nullptr);
+
+    dispatchCommand(CMD_ZOOM_100);
+    int32_t position = g().srcY;
+    SetScrollPos(appState.view, SB_VERT, 0, TRUE);  // as if a metrics change had upset the bars
+    SendMessageW(appState.frame, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+    EXPECT_EQ(GetScrollPos(appState.view, SB_VERT), position);
+    EXPECT_EQ(g().srcY, position);
+}
