@@ -235,7 +235,7 @@ void setCropTooltips(UINT message) {
     }
 }
 
-LRESULT onToolbarCustomDraw(NMTBCUSTOMDRAW* draw) {
+LRESULT drawToolbarItem(NMTBCUSTOMDRAW* draw) {
     if (draw->nmcd.dwDrawStage == CDDS_PREPAINT) return CDRF_NOTIFYITEMDRAW;
     if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
     HDC dc = draw->nmcd.hdc;
@@ -658,7 +658,7 @@ LRESULT onBarNotify(const NMHDR* header) {
     bool fromToolbar = id == IDC_TOOLBAR1 || id == IDC_TOOLBAR2 || id == IDC_CROP_TOOLBAR;
     if (fromToolbar) {
         switch (header->code) {
-        case NM_CUSTOMDRAW: return onToolbarCustomDraw(reinterpret_cast<NMTBCUSTOMDRAW*>(const_cast<NMHDR*>(header)));
+        case NM_CUSTOMDRAW: return drawToolbarItem(reinterpret_cast<NMTBCUSTOMDRAW*>(const_cast<NMHDR*>(header)));
         case NM_LDOWN:
         case NM_RDOWN: SetFocus(appState.frame); return 0;
         case TBN_DROPDOWN:

@@ -110,6 +110,10 @@ TEST_F(ControlFactory, ChoiceComboAndFileListBox) {
     HWND combo = createChoiceCombo(window, 40, 120);
     ASSERT_NE(combo, nullptr);
     EXPECT_EQ(GetDlgCtrlID(combo), IDC_CROP_PRESET);
+    RECT placed = childRect(combo);
+    EXPECT_EQ(placed.left, 40);
+    EXPECT_EQ(placed.top, 1);
+    EXPECT_EQ(placed.right - placed.left, 120);
     EXPECT_TRUE(SendMessageW(combo, CB_GETEXTENDEDUI, 0, 0));
     expectFieldHeight(combo, appState.metrics.textHeight + 2);
     EXPECT_EQ(SendMessageW(combo, CB_GETITEMHEIGHT, 0, 0), appState.metrics.textHeight + 2);
