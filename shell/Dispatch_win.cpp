@@ -14,6 +14,7 @@
 #include "shell/AppState.h"
 #include "shell/CommandGates.h"
 #include "shell/CommandIds.h"
+#include "shell/CropHandOver.h"
 #include "shell/PendingFeatures.h"
 #include "shell/Menus.h"
 #include "shell/PictureLoad.h"
@@ -124,19 +125,16 @@ void dispatchCommand(uint32_t value) {
 
 void leaveCropMode(CropExit exit) {
     if (!appState.cropMode) return;
-    bool cropped = false;
-    if (appState.cropEditor) cropped = endCropEditor(exit == CropExit::accept);
+    CropOutcome outcome;
+    bool cutFailed = false;
+    if (appState.cropEditor) outcome = endCropEditor(exit == CropExit::accept, &cutFailed);
     appState.cropMode = false;
-    if (cropped) {
-        appState.documentModified = true;
-        appState.cropApplied = true;
-        showNewPicture();
-    } else {
+    if (!applyAcceptedCrop(outcome, cutFailed)) {
         setButtonState(CMD_CROP, TBSTATE_ENABLED);
         InvalidateRect(appState.view, nullptr, FALSE);
         UpdateWindow(appState.view);
+        refreshFrameTitle();
     }
-    refreshFrameTitle();
     appState.inputLock = false;
 }
 

@@ -5,11 +5,13 @@
 // (PendingFeatures_win.cpp), and each moves to its own module when it is written.
 
 #include "common/WinHeaders.h"
+#include "view/CropRect.h"
 
 // Crop editing: entering crop mode (false: crop mode did not start), the view's mouse work in crop mode,
-// and ending the editor. `accept` asks for the selection; true when a crop was applied.
+// and ending the editor, which puts the picture back (cut to an accepted rectangle) and destroys the
+// editor. `accept` asks for the selection; `cutFailed` is set when the cut picture could not be made.
 bool enterCropMode();
-bool endCropEditor(bool accept);
+CropOutcome endCropEditor(bool accept, bool* cutFailed);
 void onCropHover(int x, int y);
 void onCropDrag(int x, int y);
 void onCropLeftDown(int x, int y, WPARAM keys);

@@ -3,7 +3,10 @@
 #include "shell/PendingFeatures.h"
 
 bool enterCropMode() { return false; }
-bool endCropEditor(bool) { return false; }
+CropOutcome endCropEditor(bool, bool* cutFailed) {
+    *cutFailed = false;
+    return CropOutcome();
+}
 void onCropHover(int, int) {}
 void onCropDrag(int, int) {}
 void onCropLeftDown(int, int, WPARAM) {}

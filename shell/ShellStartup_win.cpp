@@ -67,20 +67,6 @@ bool initCommonControls() {
     return InitCommonControlsEx(&controls) != FALSE;
 }
 
-FramePlacement currentPlacement() {
-    FramePlacement placement;
-    WINDOWPLACEMENT window = {};
-    window.length = sizeof window;
-    if (!GetWindowPlacement(appState.frame, &window)) return placement;
-    placement.maximized =
-        IsZoomed(appState.frame) || (IsIconic(appState.frame) && (window.flags & WPF_RESTORETOMAXIMIZED));
-    placement.left = window.rcNormalPosition.left;
-    placement.top = window.rcNormalPosition.top;
-    placement.right = window.rcNormalPosition.right;
-    placement.bottom = window.rcNormalPosition.bottom;
-    return placement;
-}
-
 // Steps 6 to 15, with the reader open.
 bool startWithReader(SettingsReader* reader, int showCommand, int argumentCount, wchar_t** arguments) {
     reader->readText(0, &gSettings.languageName);
@@ -153,8 +139,10 @@ void finishShell() {
 int ShellStartup(HINSTANCE instance, int showCommand) {
     int argumentCount = 0;
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &argumentCount);
-    if (startShell(instance, showCommand, argumentCount, arguments)) runMessageLoop();
+    bool started = startShell(instance, showCommand, argumentCount, arguments);
     if (arguments) LocalFree(arguments);
+    if (!started && !appState.privateHeap) return 0;  // nothing was started yet: no exit steps
+    if (started) runMessageLoop();
     finishShell();
     return 0;
 }
@@ -169,11 +157,9 @@ void shutdownShell() {
     appState.imageLoaded = false;
     destroyBars();
     destroyMenus();
-    CommandBinding accelerators[kBindingRowCount];
-    int count = copyAcceleratorTable(appState.acceleratorTable, accelerators);
-    saveSettings(gSettings, currentPlacement(), accelerators, count);
-    if (appState.acceleratorTable) DestroyAcceleratorTable(appState.acceleratorTable);
-    appState.acceleratorTable = nullptr;
+    // Placement (maximized also when minimized from maximized) and the live accelerator table, which is
+    // destroyed once stored.
+    saveSettingsOnExit(gSettings);
 }
 
 LRESULT CALLBACK keyHookProc(int code, WPARAM virtualKey, LPARAM keyFlags) {
