@@ -27,7 +27,7 @@ protected:
 
     void cropIt() {
         ASSERT_TRUE(endCropDisplayWith({16, 16, 111, 79}, true));
-        ASSERT_EQ(windowTitle(appState.frame), "street.jpg  ( 96x64  24bit )");
+        ASSERT_EQ(windowText(appState.frame), "street.jpg  ( 96x64  24bit )");
     }
 
     void expectReloaded(const char* what) {
@@ -35,14 +35,14 @@ protected:
         EXPECT_FALSE(appState.cropApplied) << what;
         EXPECT_FALSE(appState.documentModified) << what;
         EXPECT_FALSE(appState.cropMode) << what;
-        EXPECT_EQ(windowTitle(appState.frame), "street.jpg  ( 160x96  24bit )") << what;
+        EXPECT_EQ(windowText(appState.frame), "street.jpg  ( 160x96  24bit )") << what;
         EXPECT_EQ(toolbar2State(CMD_CROP), TBSTATE_ENABLED) << what;
     }
 
     void expectStillCropped(const char* what) {
         EXPECT_TRUE(appState.cropApplied) << what;
         EXPECT_TRUE(appState.documentModified) << what;
-        EXPECT_EQ(windowTitle(appState.frame), "street.jpg  ( 96x64  24bit )") << what;
+        EXPECT_EQ(windowText(appState.frame), "street.jpg  ( 96x64  24bit )") << what;
         EXPECT_EQ(toolbar2State(CMD_CROP), TBSTATE_ENABLED | TBSTATE_CHECKED) << what;
     }
 
@@ -125,7 +125,7 @@ TEST_F(CommandDispatch, RevertOfAVanishedFileLeavesTheFrameEmpty) {
     EXPECT_FALSE(appState.imageLoaded);
     EXPECT_TRUE(appState.loadFailed);
     EXPECT_FALSE(appState.documentModified);
-    EXPECT_EQ(windowTitle(appState.frame), "Trimwell");
+    EXPECT_EQ(windowText(appState.frame), "Trimwell");
     EXPECT_EQ(toolbar2State(CMD_CROP), TBSTATE_INDETERMINATE);
 }
 
@@ -149,7 +149,7 @@ TEST_F(CommandDispatch, UndoThatCannotReloadShowsTheEmptyState) {
     EXPECT_FALSE(appState.imageLoaded);
     EXPECT_TRUE(appState.loadFailed);
     EXPECT_FALSE(appState.documentModified);
-    EXPECT_EQ(windowTitle(appState.frame), "Trimwell");
+    EXPECT_EQ(windowText(appState.frame), "Trimwell");
     EXPECT_EQ(toolbar2State(CMD_CROP), TBSTATE_INDETERMINATE);
 }
 

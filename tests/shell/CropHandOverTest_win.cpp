@@ -33,7 +33,7 @@ protected:
         EXPECT_FALSE(appState.cropApplied) << what;
         EXPECT_EQ(imageWidth(appState.picture), 320u) << what;
         EXPECT_EQ(imageHeight(appState.picture), 240u) << what;
-        EXPECT_EQ(windowTitle(appState.frame), "camera.jpg  ( 320x240  24bit )") << what;
+        EXPECT_EQ(windowText(appState.frame), "camera.jpg  ( 320x240  24bit )") << what;
         EXPECT_EQ(toolbar2State(CMD_CROP), TBSTATE_ENABLED) << what;
         EXPECT_EQ(appState.cropRequest.width, 0u) << what;
     }
@@ -62,7 +62,7 @@ TEST_F(CropHandOver, AcceptedRectangleIsShownAndTheSaveCutsIt) {
     EXPECT_EQ(appState.cropRequest.height, 150u);
     EXPECT_EQ(imageWidth(appState.picture), 200u);
     EXPECT_EQ(imageHeight(appState.picture), 150u);
-    EXPECT_EQ(windowTitle(appState.frame), "camera.jpg  ( 200x150  24bit )");
+    EXPECT_EQ(windowText(appState.frame), "camera.jpg  ( 200x150  24bit )");
     EXPECT_EQ(toolbar2State(CMD_CROP), TBSTATE_ENABLED | TBSTATE_CHECKED);
     EXPECT_EQ(appState.viewState.geometry.imageW, 200) << "the view was reset for the cut picture";
 
@@ -79,7 +79,7 @@ TEST_F(CropHandOver, AcceptedRectangleIsShownAndTheSaveCutsIt) {
 
 TEST_F(CropHandOver, FarEdgesOffTheGridKeepTheirExactSize) {
     ASSERT_TRUE(endCropDisplayWith({16, 32, 16 + 36, 32 + 20}, true));
-    EXPECT_EQ(windowTitle(appState.frame), "camera.jpg  ( 37x21  24bit )");
+    EXPECT_EQ(windowText(appState.frame), "camera.jpg  ( 37x21  24bit )");
     std::string copy = folder.file("small.jpg");
     ASSERT_TRUE(saveToPath(asText(widePath(copy).c_str())));
     TestJpegContents saved = readTestJpeg(readFileBytes(copy));

@@ -3,7 +3,6 @@
 #include <commctrl.h>
 
 #include "common/TextBuffer.h"
-#include "settings/LanguageModule.h"
 #include "engine/DecodedImage.h"
 #include "shell/AppState.h"
 #include "shell/CropHandOver.h"
@@ -40,35 +39,7 @@ BOOL CALLBACK collectBox(HWND window, LPARAM context) {
 
 }  // namespace
 
-std::wstring widePath(const std::string& utf8) {
-    std::u16string text = u16(utf8);
-    std::wstring result(text.begin(), text.end());
-    for (wchar_t& c : result)
-        if (c == L'/') c = L'\\';
-    return result;
-}
-
-std::string windowTitle(HWND window) { return textOf(window); }
-
 std::string currentPathText() { return u8(textChars(&appState.currentPath)); }
-
-void pumpLoop() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) handleLoopMessage(&message);
-}
-
-std::wstring programSettingsPath() {
-    wchar_t program[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, program, MAX_PATH);
-    std::wstring path(program);
-    return path.substr(0, path.find_last_of(L'\\') + 1) + L"Trimwell.ini";
-}
-
-std::string languageText(uint32_t id) {
-    TextBuffer text;
-    loadText(id, &text);
-    return u8(textChars(&text));
-}
 
 bool endCropDisplayWith(const CropRect& rect, bool accept) {
     const DecodedImage* picture = appState.picture;
@@ -127,7 +98,7 @@ void MessageBoxAnswerer::watch() {
 void FrameTest::SetUp() {
     // Empty, it reads as no settings at all; beside the program, it keeps the runs away from the shared
     // Wine prefix's application data.
-    settingsPath = programSettingsPath();
+    settingsPath = settingsBesideProgram();
     HANDLE file = CreateFileW(settingsPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     CloseHandle(file);
@@ -146,7 +117,7 @@ bool FrameTest::startFrame(const std::wstring& argument, int showCommand) {
     std::wstring file = argument;
     wchar_t* arguments[] = {&program[0], &file[0]};
     bool started = startShell(GetModuleHandleW(nullptr), showCommand, argument.empty() ? 1 : 2, arguments);
-    if (started) pumpLoop();
+    if (started) pumpFrameMessages();
     return started;
 }
 
@@ -154,7 +125,7 @@ void FrameTest::closeFrame() {
     if (IsWindow(appState.frame)) PostMessageW(appState.frame, WM_CLOSE, 0, 0);
     MSG message;
     while (IsWindow(appState.frame) && GetMessageW(&message, nullptr, 0, 0) > 0) handleLoopMessage(&message);
-    pumpLoop();
+    pumpFrameMessages();
     finishShell();
 }
 

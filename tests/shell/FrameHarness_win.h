@@ -1,6 +1,7 @@
 #pragma once
-// What the window tests of the frame share: the real frame started in this process on a settings file
-// beside the test program, and an answerer for the message boxes the program shows while a test waits.
+// The real frame started and closed in this process with the launcher's show request and start-up
+// failures visible to the test, and an answerer for the message boxes the program shows while a test
+// waits. The helpers of ShellFrameFixture.h come with it.
 
 #include <gtest/gtest.h>
 
@@ -12,18 +13,12 @@
 #include <thread>
 #include <vector>
 
+#include "ShellFrameFixture.h"
 #include "support/TestFiles.h"
 #include "support/TestJpeg.h"
 #include "view/CropRect.h"
 
-std::wstring widePath(const std::string& utf8);
-std::string windowTitle(HWND window);
 std::string currentPathText();
-// The program's own loop for whatever is queued, accelerators included.
-void pumpLoop();
-// Trimwell.ini beside the test program, which the program finds first.
-std::wstring programSettingsPath();
-std::string languageText(uint32_t id);
 // Ends a crop display over the shown picture with `rect` as the editor's rectangle, as crop mode ends,
 // and hands the outcome to the shell. True when a crop is now applied.
 bool endCropDisplayWith(const CropRect& rect, bool accept);

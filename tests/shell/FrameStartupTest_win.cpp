@@ -126,7 +126,7 @@ TEST_F(FrameTest, ExitStoresTheRestoredRectangleAndTheMaximizedState) {
         MoveWindow(appState.frame, 120, 80, 640, 480, TRUE);
         ShowWindow(appState.frame, c.first);
         ShowWindow(appState.frame, c.second);
-        pumpLoop();
+        pumpFrameMessages();
         closeFrame();
         StoredPlacement stored = readPlacement(settingsPath);
         EXPECT_EQ(stored.maximized, c.maximized) << c.what;
@@ -165,7 +165,7 @@ TEST_F(FrameTest, EndOfSessionShutsDownOnceWithoutAQuestion) {
     gSettings.maskShading = 3;
     appState.documentModified = false;
     DestroyWindow(appState.frame);
-    pumpLoop();
+    pumpFrameMessages();
     finishShell();
     ASSERT_TRUE(reader.open(asText(settingsPath.c_str())));
     EXPECT_EQ(reader.readInt(6, -1), 2);
@@ -196,7 +196,7 @@ TEST_F(FrameTest, CloseAsksOnlyAfterAnAcceptedCropAndCancelKeepsTheWindow) {
     EXPECT_FALSE(appState.cropMode);
     EXPECT_FALSE(appState.inputLock);
     EXPECT_EQ(answerer.boxes().size(), 1u);
-    pumpLoop();
+    pumpFrameMessages();
     finishShell();
 }
 
@@ -211,7 +211,7 @@ TEST_F(FrameTest, NoAnswerClosesTheModifiedPicture) {
     EXPECT_FALSE(IsWindow(appState.frame));
     EXPECT_EQ(answerer.boxes().size(), 1u);
     EXPECT_EQ(readPlacement(settingsPath).width, 800) << "settings written after the question";
-    pumpLoop();
+    pumpFrameMessages();
     finishShell();
 }
 
@@ -235,7 +235,7 @@ TEST_F(FrameTest, ViewFillsTheClientAreaBelowTheRebarAtEverySize) {
     ASSERT_TRUE(startFrame(writePicture(options, "wide.jpg")));
     for (SIZE size : {SIZE{800, 600}, SIZE{420, 360}, SIZE{1000, 700}}) {
         MoveWindow(appState.frame, 40, 30, size.cx, size.cy, TRUE);
-        pumpLoop();
+        pumpFrameMessages();
         RECT client, rebar, view;
         GetClientRect(appState.frame, &client);
         GetWindowRect(appState.rebar, &rebar);
