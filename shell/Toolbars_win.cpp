@@ -38,6 +38,7 @@ struct BarResources {
     HIMAGELIST toolbar1Images = nullptr;
     HIMAGELIST toolbar1Disabled = nullptr;
     HIMAGELIST toolbar2Images = nullptr;
+    HIMAGELIST toolbar2Disabled = nullptr;
     HIMAGELIST cropImages = nullptr;
     HIMAGELIST cropDisabled = nullptr;
     HBRUSH barBrush = nullptr;
@@ -516,8 +517,11 @@ bool createBars() {
     setZoomEditTooltip(TTM_ADDTOOLW);
 
     bars.toolbar2Images = loadStrip(IDB_TOOLBAR2);
+    // Indeterminate buttons draw from the disabled list; without one, comctl32 etches the image's
+    // outline, and the grayscale picture's outline is a blank square.
+    bars.toolbar2Disabled = loadStrip(IDB_TOOLBAR2_DISABLED);
     appState.toolbar2 = createToolbar(IDC_TOOLBAR2, kToolbar2Buttons, int(std::size(kToolbar2Buttons)),
-                                      bars.toolbar2Images, nullptr);
+                                      bars.toolbar2Images, bars.toolbar2Disabled);
     if (!appState.toolbar2) return false;
     SetWindowSubclass(appState.toolbar2, toolbarSubclassProc, kPlainSubclass, 0);
     setButtonWidth(appState.toolbar2, CMD_CROP, languageTextWidth(CMD_CROP) + 10);
@@ -533,7 +537,8 @@ bool createBars() {
 void destroyBars() {
     if (appState.toolbar1) RemoveWindowSubclass(appState.toolbar1, toolbarSubclassProc, kToolbar1Subclass);
     if (appState.toolbar2) RemoveWindowSubclass(appState.toolbar2, toolbarSubclassProc, kPlainSubclass);
-    for (HIMAGELIST* list : {&bars.toolbar1Images, &bars.toolbar1Disabled, &bars.toolbar2Images}) {
+    for (HIMAGELIST* list :
+         {&bars.toolbar1Images, &bars.toolbar1Disabled, &bars.toolbar2Images, &bars.toolbar2Disabled}) {
         if (*list) ImageList_Destroy(*list);
         *list = nullptr;
     }

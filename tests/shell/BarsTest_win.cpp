@@ -5,6 +5,7 @@
 #include <uxtheme.h>
 
 #include <cmath>
+#include <set>
 
 #include "shell/CommandIds.h"
 #include "shell/Menus.h"
@@ -176,6 +177,23 @@ TEST_F(Bars, CropButtonTextIsGreyWithoutAPicture) {
     EXPECT_GT(toolbar2.count(crop, [grey](COLORREF c) {
         return c != kBarBackground && std::abs(int(GetGValue(c)) - int(GetGValue(grey))) < 48;
     }), 10);
+}
+
+TEST_F(Bars, GrayscaleButtonOfAGreyPictureShowsItsPictureGreyedOut) {
+    TestJpegOptions options;
+    options.colorSpace = JCS_GRAYSCALE;
+    std::string path = folder.file("grey.jpg");
+    writeFileBytes(path, makeTestJpeg(options));
+    start(widePath(path));
+    ASSERT_EQ(buttonState(appState.toolbar2, CMD_SAVE_GRAYSCALE), TBSTATE_INDETERMINATE);
+    repaintNow(appState.frame);
+    WindowPixels toolbar2(appState.toolbar2);
+    RECT button = toolbarButtonRect(appState.toolbar2, CMD_SAVE_GRAYSCALE);
+    // The greyed picture keeps its shades; an etched outline of it would be two colours on the pattern.
+    std::set<COLORREF> shades;
+    toolbar2.count(button, [&shades](COLORREF c) { return shades.insert(c).second; });
+    EXPECT_GE(shades.size(), 6u);
+    EXPECT_NE(SendMessageW(appState.toolbar2, TB_GETDISABLEDIMAGELIST, 0, 0), 0);
 }
 
 TEST_F(Bars, RelayoutFollowsAFontChange) {
