@@ -26,6 +26,7 @@ constexpr SIZE_T kPrivateHeapSize = 16384;
 struct StartupRecord {
     bool comStarted = false;
     bool shutDown = false;
+    TextBuffer commandLineFile;  // the first argument as a full path, empty when there is none
 };
 StartupRecord startup;
 
@@ -67,8 +68,20 @@ bool initCommonControls() {
     return InitCommonControlsEx(&controls) != FALSE;
 }
 
+// Locating the settings makes the program's folder current, so a relative argument is made whole first,
+// against the folder it was given in. This also turns forward slashes into backslashes.
+void rememberCommandLineFile(int argumentCount, wchar_t** arguments) {
+    textFree(&startup.commandLineFile);
+    if (argumentCount < 2 || !arguments[1][0]) return;
+    DWORD length = GetFullPathNameW(arguments[1], 0, nullptr, nullptr);
+    if (length == 0 || !textReserve(&startup.commandLineFile, length)) return;
+    DWORD written = GetFullPathNameW(arguments[1], length, asWide(startup.commandLineFile.data), nullptr);
+    if (written == 0 || written >= length) return;
+    textSetLength(&startup.commandLineFile, written);
+}
+
 // Steps 6 to 15, with the reader open.
-bool startWithReader(SettingsReader* reader, int showCommand, int argumentCount, wchar_t** arguments) {
+bool startWithReader(SettingsReader* reader, int showCommand) {
     reader->readText(0, &gSettings.languageName);
     if (!loadLanguageModule(&gSettings.languageName)) {
         showStartFailure(L"Language file not found.");
@@ -85,17 +98,20 @@ bool startWithReader(SettingsReader* reader, int showCommand, int argumentCount,
     showNewPicture();
     ShowWindow(appState.frame, frameShowCommand(showCommand));
     UpdateWindow(appState.frame);
-    if (argumentCount >= 2 && GetFileAttributesW(arguments[1]) != INVALID_FILE_ATTRIBUTES)
-        openPathFromShell(asText(arguments[1]));
+    const char16_t* file = textChars(&startup.commandLineFile);
+    if (startup.commandLineFile.length != 0 && GetFileAttributesW(asWide(file)) != INVALID_FILE_ATTRIBUTES)
+        openPathFromShell(file);
     return true;
 }
 
 }  // namespace
 
 bool startShell(HINSTANCE instance, int showCommand, int argumentCount, wchar_t** arguments) {
-    startup = StartupRecord{};
+    startup.comStarted = false;
+    startup.shutDown = false;
     appState.privateHeap = HeapCreate(0, kPrivateHeapSize, 0);
     if (!appState.privateHeap) return false;
+    rememberCommandLineFile(argumentCount, arguments);
     appState.instance = instance;
     appState.osLevel = currentOsVersionClass();
     startup.comStarted = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
@@ -106,8 +122,9 @@ bool startShell(HINSTANCE instance, int showCommand, int argumentCount, wchar_t*
     }
     SettingsReader reader;
     reader.open(textChars(&gSettings.settingsPath));
-    bool started = startWithReader(&reader, showCommand, argumentCount, arguments);
+    bool started = startWithReader(&reader, showCommand);
     reader.close();
+    textFree(&startup.commandLineFile);
     return started;
 }
 
@@ -126,6 +143,7 @@ int runMessageLoop() {
 }
 
 void finishShell() {
+    textFree(&startup.commandLineFile);
     releaseLanguageModule();
     uninitHelp();
     if (appState.privateHeap) HeapDestroy(appState.privateHeap);

@@ -282,3 +282,25 @@ TEST_F(FrameTest, SettingChangeSetsTheScrollBarsAgain) {
     EXPECT_EQ(now.nPage, expected.nPage);
     EXPECT_EQ(now.nPos, expected.nPos);
 }
+
+TEST_F(FrameTest, RelativeOrSlashedCommandLineFileIsFoundWhereItWasGiven) {
+    TestJpegOptions options;
+    options.width = 24;
+    options.height = 16;
+    std::wstring path = writePicture(options, "relative photo.jpg");
+    wchar_t before[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, before);
+    ASSERT_TRUE(SetCurrentDirectoryW(widePath(folder.path).c_str()));
+    bool started = startFrame(L"relative photo.jpg");  // start-up makes the program's folder current
+    SetCurrentDirectoryW(before);
+    ASSERT_TRUE(started);
+    EXPECT_EQ(windowText(appState.frame), "relative photo.jpg  ( 24x16  24bit )");
+    EXPECT_EQ(currentPathText(), u8(std::u16string(path.begin(), path.end())));
+    closeFrame();
+
+    std::wstring slashed = path;
+    for (wchar_t& c : slashed)
+        if (c == L'\\') c = L'/';
+    ASSERT_TRUE(startFrame(slashed));
+    EXPECT_EQ(windowText(appState.frame), "relative photo.jpg  ( 24x16  24bit )");
+}
