@@ -330,7 +330,9 @@ TEST_F(Bars, CropToolbarTakesBandTwoAndGivesItBack) {
 
 TEST_F(Bars, ToolbarOneStatesFollowThePicture) {
     start();
-    auto expectStates = [](bool picture) {
+    // The darkest green level of the zoom label and the unit label as they show: text in the grey text
+    // colour without a picture, black with one.
+    auto expectStates = [](bool picture, int darkest[2]) {
         BYTE withPicture = picture ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE;
         EXPECT_EQ(buttonState(appState.toolbar1, CMD_OPEN), TBSTATE_ENABLED);
         EXPECT_EQ(buttonState(appState.toolbar1, CMD_FILE_LIST), TBSTATE_INDETERMINATE);  // no file list yet
@@ -339,19 +341,33 @@ TEST_F(Bars, ToolbarOneStatesFollowThePicture) {
             EXPECT_EQ(buttonState(appState.toolbar1, command), withPicture) << command;
         for (HWND control : {appState.zoomLabel, appState.zoomEdit, appState.zoomUpDown, appState.zoomUnit})
             EXPECT_EQ(IsWindowEnabled(control) != FALSE, picture);
+        UpdateWindow(appState.frame);
+        HWND labels[2] = {appState.zoomLabel, appState.zoomUnit};
+        for (int i = 0; i < 2; ++i) {
+            WindowPixels shown(labels[i]);
+            darkest[i] = 255;
+            for (int y = 0; y < shown.height; ++y)
+                for (int x = 0; x < shown.width; ++x) darkest[i] = std::min(darkest[i], int(GetGValue(shown.at(x, y))));
+        }
     };
-    expectStates(false);
+    int without[2], with[2], failed[2];
+    expectStates(false, without);
     TestJpegOptions options;
     std::string good = folder.file("good.jpg");
     writeFileBytes(good, makeTestJpeg(options));
     openPathFromShell(asText(widePath(good).c_str()));
     ASSERT_TRUE(appState.imageLoaded);
-    expectStates(true);
+    expectStates(true, with);
     std::string bad = folder.file("bad.jpg");
     writeFileBytes(bad, {'n', 'o', 't', ' ', 'a', ' ', 'j', 'p', 'e', 'g'});
     openPathFromShell(asText(widePath(bad).c_str()));
     ASSERT_FALSE(appState.imageLoaded);
-    expectStates(false);
+    expectStates(false, failed);
+    EXPECT_EQ(without[0], GetGValue(GetSysColor(COLOR_GRAYTEXT)));  // the zoom label paints itself
+    EXPECT_EQ(with[0], 0);
+    EXPECT_EQ(failed[0], without[0]);
+    EXPECT_LT(with[1], without[1] - 40);  // the unit's thin glyph never reaches full black
+    EXPECT_EQ(failed[1], without[1]);
 }
 
 TEST_F(Bars, TooltipsNameEveryButtonWithItsKeys) {
@@ -401,4 +417,52 @@ TEST_F(Bars, TooltipsNameEveryButtonWithItsKeys) {
     EXPECT_EQ(tooltipText(appState.cropToolbar, CMD_CROP_ACCEPT), "Accept Crop (F2)");
     EXPECT_EQ(tooltipText(appState.cropToolbar, CMD_CROP_CANCEL), "Cancel Crop");
     removeCropToolbar();
+}
+
+TEST_F(Bars, ClicksOnAToolbarGiveTheFocusBackToTheFrame) {
+    startWithPicture();
+    SetFocus(appState.zoomEdit);
+    pumpFrameMessages();
+    ASSERT_TRUE(appState.inputLock);
+    // A right click on a button does nothing but return the focus (and with it the keys) to the frame.
+    double zoom = appState.zoomFactor;
+    RECT fit = toolbarButtonRect(appState.toolbar1, CMD_ZOOM_100);
+    POINT centre = {(fit.left + fit.right) / 2, (fit.top + fit.bottom) / 2};
+    ClientToScreen(appState.toolbar1, &centre);
+    mouseAt(centre);
+    mouseAt(centre, MOUSEEVENTF_RIGHTDOWN);
+    mouseAt(centre, MOUSEEVENTF_RIGHTUP);
+    EXPECT_EQ(GetFocus(), appState.frame);
+    EXPECT_FALSE(appState.inputLock);
+    EXPECT_EQ(appState.zoomFactor, zoom);
+    // A left click runs the button's command and leaves the focus with the frame.
+    SetFocus(appState.zoomEdit);
+    pumpFrameMessages();
+    mouseAt(centre, MOUSEEVENTF_LEFTDOWN);
+    mouseAt(centre, MOUSEEVENTF_LEFTUP);
+    EXPECT_EQ(appState.zoomFactor, 1.0);
+    EXPECT_EQ(GetFocus(), appState.frame);
+    mouseAt({0, 0});
+}
+
+TEST_F(Bars, BandDragIsRefusedWhileACropIsBeingDrawn) {
+    start();
+    NMREBAR drag = {};
+    drag.hdr.hwndFrom = appState.rebar;
+    drag.hdr.idFrom = IDC_REBAR;
+    drag.hdr.code = RBN_BEGINDRAG;
+    drag.uBand = 1;
+    auto beginDrag = [&drag] {
+        return SendMessageW(appState.frame, WM_NOTIFY, IDC_REBAR, reinterpret_cast<LPARAM>(&drag));
+    };
+    EXPECT_EQ(beginDrag(), 0);
+    appState.cropMode = true;
+    for (int state : {0, 1, 2}) {
+        appState.cropState = state;
+        EXPECT_NE(beginDrag(), 0) << "crop state " << state;
+    }
+    appState.cropState = 3;
+    EXPECT_EQ(beginDrag(), 0);
+    appState.cropMode = false;
+    appState.cropState = 0;
 }

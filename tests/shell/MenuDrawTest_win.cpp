@@ -223,3 +223,70 @@ TEST_F(MenuDraw, ShadingMenuOpensBelowItsButtonWithTheModeChecked) {
         EXPECT_GT(resting.countDark(labelArea(draw->rcItem)), 10) << command;
     }
 }
+
+TEST_F(MenuDraw, ShadingButtonOpensTheMenu) {
+    start();
+    gSettings.maskShading = 3;
+    RECT button = toolbarButtonRect(appState.toolbar1, CMD_SHADING_MENU);
+    POINT centre = {(button.left + button.right) / 2, (button.top + button.bottom) / 2};
+    ClientToScreen(appState.toolbar1, &centre);
+    // The whole button is the drop-down: pressing it opens the popup below it.
+    showAndProbe([centre] {
+        mouseAt(centre);
+        mouseAt(centre, MOUSEEVENTF_LEFTDOWN);
+    }, false);
+    mouseAt(centre, MOUSEEVENTF_LEFTUP);
+    mouseAt({0, 0});
+    POINT below = {button.left, button.bottom};
+    ClientToScreen(appState.toolbar1, &below);
+    EXPECT_EQ(state.menuRect.left, below.x);
+    EXPECT_EQ(state.menuRect.top, below.y);
+    const DRAWITEMSTRUCT* eighth = firstDraw(CMD_SHADE_EIGHTH);
+    ASSERT_NE(eighth, nullptr);
+    EXPECT_NE(eighth->itemState & ODS_CHECKED, 0u);
+    EXPECT_EQ(gSettings.maskShading, 3);  // closed without a choice
+}
+
+// After a language or font change the rows come back from the live accelerator table. An entry for a
+// command without a row still works as a key but shows nowhere; the first entry of a command wins.
+TEST_F(MenuDraw, MenusRebuiltFromTheAcceleratorTableKeepTheirKeys) {
+    start();
+    ACCEL entries[] = {
+        {FVIRTKEY | FCONTROL | FSHIFT, VK_F5, CMD_HELP},
+        {FVIRTKEY, VK_F9, CMD_SHADE_GREY},
+        {FVIRTKEY, VK_F6, CMD_SHADE_GREY},
+        {FVIRTKEY | FCONTROL, 'M', CMD_CROP_MAXIMAL},
+    };
+    HACCEL old = appState.acceleratorTable;
+    appState.acceleratorTable = CreateAcceleratorTableW(entries, 4);
+    DestroyAcceleratorTable(old);
+    HMENU oldContext = appState.contextMenu;
+    rebuildMenusFromAccelerators();
+    EXPECT_NE(appState.contextMenu, nullptr);
+    EXPECT_FALSE(IsMenu(oldContext));
+    EXPECT_EQ(GetSubMenu(appState.containerMenu, 0), appState.contextMenu);
+    EXPECT_EQ(GetSubMenu(appState.containerMenu, 1), appState.shadingMenu);
+    const CommandBinding& help = appState.bindings.rows[bindingRowOf(CMD_HELP)];
+    EXPECT_EQ(help.flags, kAccelVirtKey | kAccelControl | kAccelShift);
+    EXPECT_EQ(help.key, VK_F5);
+    EXPECT_EQ(appState.bindings.rows[bindingRowOf(CMD_SHADE_GREY)].key, VK_F9);
+    EXPECT_EQ(appState.bindings.rows[bindingRowOf(CMD_REVERT)].key, 0);  // not in the table: unbound
+
+    // The help item draws "Ctrl+Shift+F5" at its right end.
+    showAndProbe([] { showContextMenu(appState.frame, POINT{-1, -1}); }, false);
+    const DRAWITEMSTRUCT* drawn = firstDraw(CMD_HELP);
+    ASSERT_NE(drawn, nullptr);
+    EXPECT_GT(state.resting->countDark(keyArea(drawn->rcItem, textWidth("Ctrl+Shift+F5"))), 20);
+    const DRAWITEMSTRUCT* revert = firstDraw(CMD_REVERT);
+    ASSERT_NE(revert, nullptr);
+    EXPECT_EQ(state.resting->countDark(keyArea(revert->rcItem, textWidth("BackSpace"))), 0);
+
+    // Both F9 and F6 still choose grey; the rowless entry is kept in the table.
+    gSettings.maskShading = 1;
+    SetFocus(appState.frame);
+    typeKeys({VK_F6});
+    EXPECT_EQ(gSettings.maskShading, 128);
+    CommandBinding copied[kBindingRowCount];
+    EXPECT_EQ(copyAcceleratorTable(appState.acceleratorTable, copied), 4);
+    EXPECT_EQ(copied[3].command, CMD_CROP_MAXIMAL);
+}
