@@ -94,7 +94,7 @@ int area(const RECT& r) { return (r.right - r.left) * (r.bottom - r.top); }
 
 // The zoom group placed from the present font: label, edit (with its up-down inside the edit's width)
 // and unit label in placeholder 9920.
-void expectZoomGroupPlaced() {
+void expectZoomGroupPlaced(const std::string& labelText = "Zoom", const std::string& unitText = "%") {
     const UiMetrics& metrics = appState.metrics;
     RECT placeholder = placeholderRect();
     RECT label = rectInParent(appState.zoomLabel);
@@ -103,7 +103,7 @@ void expectZoomGroupPlaced() {
     RECT unit = rectInParent(appState.zoomUnit);
     EXPECT_EQ(label.left, placeholder.left + 11);
     EXPECT_EQ(label.top, 2);
-    EXPECT_EQ(label.right - label.left, uiTextWidth("Zoom") + 4);
+    EXPECT_EQ(label.right - label.left, uiTextWidth(labelText.c_str()) + 4);
     EXPECT_EQ(label.bottom - label.top, metrics.lineHeight);
     EXPECT_EQ(edit.left, label.right);
     EXPECT_EQ(edit.bottom - edit.top, metrics.lineHeight);
@@ -112,7 +112,7 @@ void expectZoomGroupPlaced() {
     EXPECT_NEAR(upDown.right, editEnd, 2);
     EXPECT_LT(edit.right, upDown.right);
     EXPECT_EQ(unit.left, editEnd + 3);
-    EXPECT_EQ(unit.right - unit.left, uiTextWidth("%") + 2);
+    EXPECT_EQ(unit.right - unit.left, uiTextWidth(unitText.c_str()) + 2);
     EXPECT_EQ(placeholder.right, unit.right);
 }
 
@@ -465,4 +465,31 @@ TEST_F(Bars, BandDragIsRefusedWhileACropIsBeingDrawn) {
     EXPECT_EQ(beginDrag(), 0);
     appState.cropMode = false;
     appState.cropState = 0;
+}
+
+// The options dialog's language switch: new menus from the accelerator table, then the re-layout,
+// which must bring every text of the bars into the new language.
+TEST_F(Bars, LanguageSwitchRelaysTheBarsInTheNewLanguage) {
+    startWithPicture();
+    ASSERT_TRUE(switchLanguageModule(u"Japanese", &gSettings.languageName));
+    rebuildMenusFromAccelerators();
+    relayoutBars();
+    pumpFrameMessages();
+    EXPECT_EQ(u8(asText(bandInfo(1).lpText)), "出力");
+    EXPECT_EQ(int(bandInfo(1).cxMinChild), fullWidth(appState.toolbar2));
+    RECT crop = toolbarButtonRect(appState.toolbar2, CMD_CROP);
+    EXPECT_EQ(crop.right - crop.left, uiTextWidth("トリミング") + 10);
+    EXPECT_EQ(tooltipText(appState.toolbar1, CMD_OPEN), languageText(CMD_OPEN) + " (Ctrl+O)");
+    EXPECT_EQ(languageText(CMD_OPEN), "開く");
+    EXPECT_EQ(tooltipText(appState.toolbar2, CMD_SAVE_GRAYSCALE), languageText(CMD_SAVE_GRAYSCALE));
+    EXPECT_EQ(tooltipText(appState.toolbar1, reinterpret_cast<UINT_PTR>(appState.zoomEdit)),
+              languageText(TXT_ZOOM_TOOLTIP));
+    EXPECT_EQ(windowText(appState.zoomUnit), languageText(TXT_ZOOM_UNIT));
+    expectZoomGroupPlaced(languageText(TXT_ZOOM_LABEL), languageText(TXT_ZOOM_UNIT));
+    EXPECT_EQ(int(bandInfo(0).cxMinChild), fullWidth(appState.toolbar1) + 1);
+    ASSERT_TRUE(switchLanguageModule(u"English", &gSettings.languageName));
+    rebuildMenusFromAccelerators();
+    relayoutBars();
+    EXPECT_EQ(u8(asText(bandInfo(1).lpText)), "Output");
+    EXPECT_EQ(tooltipText(appState.toolbar1, CMD_OPEN), "Open (Ctrl+O)");
 }
