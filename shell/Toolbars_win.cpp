@@ -598,12 +598,27 @@ void showZoomPercent() {
     appState.inputGuard = true;
 }
 
+namespace {
+
+void destroyCropImages() {
+    for (HIMAGELIST* list : {&bars.cropImages, &bars.cropDisabled}) {
+        if (*list) ImageList_Destroy(*list);
+        *list = nullptr;
+    }
+}
+
+}  // namespace
+
 int createCropToolbar() {
+    if (appState.cropToolbar) return toolbarFullWidth(appState.cropToolbar);  // one crop toolbar at a time
     bars.cropImages = loadStrip(IDB_CROP_TOOLBAR);
     bars.cropDisabled = loadStrip(IDB_CROP_TOOLBAR_DISABLED);
     appState.cropToolbar = createToolbar(IDC_CROP_TOOLBAR, kCropButtons, int(std::size(kCropButtons)),
                                          bars.cropImages, bars.cropDisabled);
-    if (!appState.cropToolbar) return 0;
+    if (!appState.cropToolbar) {
+        destroyCropImages();
+        return 0;
+    }
     setCropTooltips(TTM_ADDTOOLW);
     SetWindowSubclass(appState.cropToolbar, toolbarSubclassProc, kPlainSubclass, 0);
     DWORD size = DWORD(SendMessageW(appState.toolbar1, TB_GETBUTTONSIZE, 0, 0));
@@ -635,10 +650,7 @@ void removeCropToolbar() {
     SendMessageW(appState.cropToolbar, TB_SETTOOLTIPS, 0, 0);
     DestroyWindow(appState.cropToolbar);
     appState.cropToolbar = nullptr;
-    for (HIMAGELIST* list : {&bars.cropImages, &bars.cropDisabled}) {
-        if (*list) ImageList_Destroy(*list);
-        *list = nullptr;
-    }
+    destroyCropImages();
 }
 
 int rebarBottom() {

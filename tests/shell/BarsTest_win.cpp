@@ -271,6 +271,9 @@ TEST_F(Bars, CropToolbarTakesBandTwoAndGivesItBack) {
     EXPECT_EQ(tooltipText(crop, CMD_CROP_ACCEPT), "Accept Crop (Enter)");
     EXPECT_EQ(tooltipText(crop, CMD_CROP_CANCEL), "Cancel Crop (Esc)");
     EXPECT_EQ(tooltipText(crop, CMD_CROP_MAXIMAL), "Largest Selection");
+    EXPECT_EQ(createCropToolbar(), width);  // a second call keeps the one there is
+    EXPECT_EQ(appState.cropToolbar, crop);
+    EXPECT_EQ(toolCount(), toolsBefore + 3);
 
     placeCropToolbar(width);
     pumpFrameMessages();
