@@ -8,6 +8,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 #include "settings/Settings.h"
 #include "shell/AppState.h"
@@ -305,4 +306,66 @@ TEST_F(ViewInFrame, CursorLeftReleaseAndSettingsChange) {
     SendMessageW(appState.frame, WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
     EXPECT_EQ(GetScrollPos(appState.view, SB_VERT), position);
     EXPECT_EQ(g().srcY, position);
+}
+
+// The pan cursors are 32 x 32 monochrome cursors with the hot spot in the middle, and each shows an arrow
+// exactly for the directions in which the picture can still be dragged.
+TEST(PanCursors, ShowTheArrowsOfTheirDirections) {
+    enum { up = 1, down = 2, left = 4, right = 8 };
+    const struct {
+        int id;
+        int arrows;
+    } cursors[] = {
+        {110, up},
+        {111, down},
+        {112, right},
+        {113, left},
+        {114, up | down},
+        {115, up | right},
+        {116, up | left},
+        {117, down | right},
+        {118, down | left},
+        {119, left | right},
+        {120, up | down | right},
+        {121, up | down | left},
+        {122, up | left | right},
+        {123, down | left | right},
+        {124, up | down | left | right},
+    };
+    HINSTANCE program = GetModuleHandleW(nullptr);
+    for (const auto& c : cursors) {
+        HCURSOR cursor = LoadCursorW(program, MAKEINTRESOURCEW(c.id));
+        ASSERT_NE(cursor, nullptr) << c.id;
+        ICONINFO info = {};
+        ASSERT_TRUE(GetIconInfo(cursor, &info)) << c.id;
+        EXPECT_FALSE(info.fIcon);
+        EXPECT_EQ(info.xHotspot, 16u) << c.id;
+        EXPECT_EQ(info.yHotspot, 16u) << c.id;
+        EXPECT_EQ(info.hbmColor, nullptr) << c.id << " is not monochrome";
+        // A monochrome cursor's mask holds the AND mask over the XOR mask; a drawn pixel has AND 0.
+        BITMAPINFO header = {};
+        header.bmiHeader.biSize = sizeof header.bmiHeader;
+        header.bmiHeader.biWidth = 32;
+        header.bmiHeader.biHeight = -64;
+        header.bmiHeader.biPlanes = 1;
+        header.bmiHeader.biBitCount = 32;
+        std::vector<uint32_t> mask(32 * 64);
+        HDC dc = GetDC(nullptr);
+        int rows = GetDIBits(dc, info.hbmMask, 0, 64, mask.data(), &header, DIB_RGB_COLORS);
+        ReleaseDC(nullptr, dc);
+        DeleteObject(info.hbmMask);
+        if (info.hbmColor) DeleteObject(info.hbmColor);
+        ASSERT_EQ(rows, 64) << c.id;
+        auto drawn = [&](int x0, int y0, int x1, int y1) {
+            int count = 0;
+            for (int y = y0; y < y1; y++)
+                for (int x = x0; x < x1; x++) count += (mask[y * 32 + x] & 0xFFFFFF) == 0;
+            return count;
+        };
+        EXPECT_GT(drawn(13, 13, 19, 19), 20) << c.id << ": the centre dot";
+        EXPECT_EQ(drawn(10, 2, 22, 11) > 10, (c.arrows & up) != 0) << c.id << ": up";
+        EXPECT_EQ(drawn(10, 21, 22, 30) > 10, (c.arrows & down) != 0) << c.id << ": down";
+        EXPECT_EQ(drawn(2, 10, 11, 22) > 10, (c.arrows & left) != 0) << c.id << ": left";
+        EXPECT_EQ(drawn(21, 10, 30, 22) > 10, (c.arrows & right) != 0) << c.id << ": right";
+    }
 }
