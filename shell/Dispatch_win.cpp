@@ -67,12 +67,15 @@ bool toggleCrop() {
     return !appState.loadFailed;
 }
 
-// The crop key does what a click on the button would do: it is ignored where the button cannot be
-// clicked (crop mode, no picture), and flips the check state first so that crop mode never starts over
-// an accepted crop: with a crop applied the key reverts it.
-void cropButtonCommand(bool fromKey) {
+// A click toggles the check button before its command arrives, so the button then differs from
+// cropApplied. The crop key and a mouse binding find it unchanged: they do what a click would do, and only
+// where the button can be clicked (a picture, not in crop mode, no editor), flipping it first so that crop
+// mode never starts over an editor or an accepted crop; with a crop applied they revert it.
+void cropButtonCommand() {
     destroyFileListWindow();
-    if (fromKey) {
+    const bool clicked =
+        appState.imageLoaded && !appState.cropMode && toolbar2Checked(CMD_CROP) != appState.cropApplied;
+    if (!clicked) {
         if (appState.cropMode || appState.cropEditor || !appState.imageLoaded) return;
         SendMessageW(appState.toolbar2, TB_CHECKBUTTON, CMD_CROP, MAKELPARAM(!appState.cropApplied, 0));
     }
@@ -116,7 +119,7 @@ void dispatchCommand(uint32_t value) {
     case CMD_MARKERS_ALL:
         if (toolbar2Checked(int(command))) gSettings.markerCopyMode = int32_t(command - CMD_MARKERS_NONE);
         break;
-    case CMD_CROP: cropButtonCommand((value >> 16) == CMD_SOURCE_ACCELERATOR); break;
+    case CMD_CROP: cropButtonCommand(); break;
     case CMD_CROP_ACCEPT: leaveCropMode(CropExit::accept); break;
     case CMD_CROP_CANCEL: leaveCropMode(CropExit::cancel); break;
     case CMD_CROP_MAXIMAL: selectMaximalCrop(); break;

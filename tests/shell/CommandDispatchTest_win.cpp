@@ -1,6 +1,6 @@
 // Commands of the dispatcher that move between the application states in the real frame: the checks
-// before a save, revert, the crop button undoing an accepted crop, the crop key over an applied crop, and the
-// file commands ignored in crop mode.
+// before a save, revert, the crop button undoing an accepted crop, the crop command from its key or a
+// mouse binding, and the file commands ignored in crop mode.
 #include "FrameHarness_win.h"
 
 #include <commctrl.h>
@@ -10,6 +10,8 @@
 #include "shell/AppState.h"
 #include "shell/CommandIds.h"
 #include "shell/Dispatch.h"
+#include "shell/Menus.h"
+#include "settings/Settings.h"
 
 namespace {
 
@@ -17,10 +19,9 @@ class CommandDispatch : public FrameTest {
 protected:
     void SetUp() override {
         FrameTest::SetUp();
-        TestJpegOptions options;
-        options.width = 160;
-        options.height = 96;
-        path = writePicture(options, "street.jpg");
+        original.width = 160;
+        original.height = 96;
+        path = writePicture(original, "street.jpg");
         ASSERT_TRUE(startFrame(path));
         ASSERT_TRUE(appState.imageLoaded);
     }
@@ -53,6 +54,7 @@ protected:
         SendMessageW(appState.frame, WM_COMMAND, MAKEWPARAM(CMD_CROP, BN_CLICKED), LPARAM(appState.toolbar2));
     }
 
+    TestJpegOptions original;
     std::wstring path;
 };
 
@@ -168,4 +170,28 @@ TEST_F(CommandDispatch, CropKeyRevertsAnAppliedCropInsteadOfStartingCropMode) {
     appState.dragMode = 0;
     EXPECT_EQ(answerer.boxes().size(), 1u);
     expectStillCropped("crop key during a drag");
+}
+
+TEST_F(CommandDispatch, CropOnAMouseButtonActsAsTheButtonWouldBeClicked) {
+    gSettings.mouseBindings.slots[kMouseSlotMiddle] = CMD_CROP;
+    auto middleButton = [] { SendMessageW(appState.view, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(20, 20)); };
+    // Without a crop it asks for crop mode (which cannot start yet) and never reloads the file: a file
+    // changed on disk would show its new size after a reload.
+    TestJpegOptions bigger;
+    bigger.width = 176;
+    bigger.height = 96;
+    writeFileBytes(u8(asText(path.c_str())), makeTestJpeg(bigger));
+    middleButton();
+    EXPECT_FALSE(appState.cropMode);
+    EXPECT_EQ(windowText(appState.frame), "street.jpg  ( 160x96  24bit )");
+    EXPECT_EQ(toolbar2State(CMD_CROP), TBSTATE_ENABLED);
+
+    // With a crop applied it undoes the crop, after the question, instead of starting crop mode over it.
+    writeFileBytes(u8(asText(path.c_str())), makeTestJpeg(original));
+    cropIt();
+    MessageBoxAnswerer answerer(IDNO);
+    middleButton();
+    EXPECT_EQ(answerer.boxes().size(), 1u);
+    expectReloaded("crop on the middle button");
+    gSettings.mouseBindings.slots[kMouseSlotMiddle] = CMD_ZOOM_TOGGLE;
 }
