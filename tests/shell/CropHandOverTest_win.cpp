@@ -41,17 +41,6 @@ protected:
 
 }  // namespace
 
-TEST(CropRequestFromRect, InclusiveEdgesGiveTheSize) {
-    CropRequest request = cropRequestFromRect({32, 16, 231, 165});
-    EXPECT_EQ(request.left, 32u);
-    EXPECT_EQ(request.top, 16u);
-    EXPECT_EQ(request.width, 200u);
-    EXPECT_EQ(request.height, 150u);
-    request = cropRequestFromRect({48, 0, 48, 0});  // a single pixel
-    EXPECT_EQ(request.width, 1u);
-    EXPECT_EQ(request.height, 1u);
-}
-
 TEST_F(CropHandOver, AcceptedRectangleIsShownAndTheSaveCutsIt) {
     ASSERT_TRUE(endCropDisplayWith({32, 16, 231, 165}, true));
     EXPECT_TRUE(appState.documentModified);

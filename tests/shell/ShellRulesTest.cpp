@@ -1,9 +1,10 @@
-// The portable rules of the shell: gates, the frame title and the work-area fit.
+// The portable rules of the shell: gates, the frame title, the work-area fit and the crop request.
 #include <gtest/gtest.h>
 
 #include "shell/AppState.h"
 #include "shell/CommandGates.h"
 #include "shell/CommandIds.h"
+#include "shell/CropHandOver.h"
 #include "shell/FrameTitle.h"
 #include "shell/WindowFit.h"
 #include "support/TestFiles.h"
@@ -87,4 +88,15 @@ TEST(WindowFit, LargerThanWorkAreaIsCutAndAligned) {
     fitted = fitWindowToWorkArea({1300, 0, 800, 600}, second);
     EXPECT_EQ(fitted.left, 1300);
     EXPECT_EQ(fitted.top, 30);
+}
+
+TEST(CropRequestFromRect, InclusiveEdgesGiveTheSize) {
+    CropRequest request = cropRequestFromRect({32, 16, 231, 165});
+    EXPECT_EQ(request.left, 32u);
+    EXPECT_EQ(request.top, 16u);
+    EXPECT_EQ(request.width, 200u);
+    EXPECT_EQ(request.height, 150u);
+    request = cropRequestFromRect({48, 0, 48, 0});  // a single pixel
+    EXPECT_EQ(request.width, 1u);
+    EXPECT_EQ(request.height, 1u);
 }
