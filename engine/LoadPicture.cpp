@@ -15,11 +15,12 @@ bool hasJpegSignature(const char16_t* path) {
     return jpeg;
 }
 
-bool loadPictureFile(DecodedImage** shown, const char16_t* path) {
+bool loadPictureFile(DecodedImage** shown, const char16_t* path, uint32_t* errorCode) {
     DecodedImage* image = nullptr;
     DisplayDecode decode;
     // Anything else (a PNG named .jpg, say) is refused before the library sees it.
     if (hasJpegSignature(path)) image = decodeForDisplay(&decode, path);
+    if (errorCode) *errorCode = static_cast<uint32_t>(decode.errorCode);
     textFree(&decode.errorText);
     releasePicture(shown);
     *shown = image;

@@ -18,7 +18,7 @@ void clearAppState() {
     s.bindings = BindingTable{};
     for (CommandItem& item : s.commandItems) item = CommandItem{};
     s.imageLoaded = s.cropMode = s.inputLock = s.cropKeysEnabled = false;
-    s.documentModified = s.cropApplied = s.loadFailed = false;
+    s.documentModified = s.cropApplied = s.loadFailed = s.loadOutOfMemory = false;
     s.inputGuard = true;
     s.cropState = s.dragMode = 0;
     s.zoomFactor = 1.0;

@@ -70,6 +70,7 @@ struct AppState {
     bool documentModified = false;
     bool cropApplied = false;
     bool loadFailed = false;
+    bool loadOutOfMemory = false;  // the failed load ran out of memory, rather than finding no readable JPEG
     double zoomFactor = 1.0;
 
     TextBuffer currentPath;

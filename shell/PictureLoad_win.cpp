@@ -42,8 +42,10 @@ bool loadPicture(const char16_t* path) {
     appState.documentModified = false;
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     const char16_t* file = path ? path : textChars(&appState.currentPath);
-    bool loaded = loadPictureFile(&appState.picture, file);
+    uint32_t failure = kEngineOk;
+    bool loaded = loadPictureFile(&appState.picture, file, &failure);
     appState.imageLoaded = loaded;
+    appState.loadOutOfMemory = !loaded && failure == kEngineOutOfMemory;
     if (loaded) {
         appState.openedWriteTime = appState.picture->lastWriteTime;
         appState.loadFailed = false;

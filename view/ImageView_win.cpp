@@ -105,9 +105,11 @@ void paintEmpty(HDC dc, HWND window, HBRUSH brush) {
     GetClientRect(window, &client);
     FillRect(dc, &client, brush);
     if (!appState.loadFailed) return;
-    // Read at every paint: the options dialog can switch the language module meanwhile.
+    // Read at every paint: the options dialog can switch the language module meanwhile. A file that is
+    // no readable JPEG says so; the memory text stays for memory, and for modules without the other.
     TextBuffer text;
-    if (!loadText(TXT_ERROR_NO_DISPLAY_MEMORY, &text) || text.length == 0) return;
+    const bool unreadable = !appState.loadOutOfMemory && loadText(TXT_ERROR_CANNOT_READ, &text) && text.length != 0;
+    if (!unreadable && (!loadText(TXT_ERROR_NO_DISPLAY_MEMORY, &text) || text.length == 0)) return;
     SetTextColor(dc, kFailedTextColour);
     SetBkMode(dc, TRANSPARENT);
     HGDIOBJ oldFont = appState.uiFont ? SelectObject(dc, appState.uiFont) : nullptr;

@@ -34,8 +34,10 @@ TEST(LoadPicture, PngNamedJpgIsRefusedBeforeDecodingAndNothingIsShown) {
     std::string png = dir.file("photo.jpg");
     writeFileBytes(png, {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A, 0, 0, 0, 13, 'I', 'H', 'D', 'R'});
     EXPECT_FALSE(hasJpegSignature(u16(png).c_str()));
-    EXPECT_FALSE(loadPictureFile(&shown.image, u16(png).c_str()));
+    uint32_t code = 0;
+    EXPECT_FALSE(loadPictureFile(&shown.image, u16(png).c_str(), &code));
     EXPECT_EQ(shown.image, nullptr) << "a failed load leaves no picture";
+    EXPECT_EQ(code, 50000u) << "not a JPEG, not a lack of memory";
 }
 
 TEST(LoadPicture, SignatureNeedsEightReadableBytesStartingFfD8) {
@@ -49,8 +51,10 @@ TEST(LoadPicture, SignatureNeedsEightReadableBytesStartingFfD8) {
     writeFileBytes(garbage, {0xFF, 0xD8, 1, 2, 3, 4, 5, 6, 7, 8});
     EXPECT_TRUE(hasJpegSignature(u16(garbage).c_str()));
     Shown shown;
-    EXPECT_FALSE(loadPictureFile(&shown.image, u16(garbage).c_str()));
+    uint32_t code = 0;
+    EXPECT_FALSE(loadPictureFile(&shown.image, u16(garbage).c_str(), &code));
     EXPECT_EQ(shown.image, nullptr);
+    EXPECT_EQ(code, 50000u) << "a library error, not a lack of memory";
 }
 
 TEST(LoadPicture, EachLoadReplacesThePictureWithItsGridAndWriteTime) {

@@ -3,6 +3,7 @@
 // Z:/tmp/captures) every capture is also written there as a BMP file to look at.
 #include "view/ImageView.h"
 
+#include <cstdlib>
 #include <cstdio>
 #include <sstream>
 
@@ -267,7 +268,7 @@ TEST_F(ViewPaint, ReducedPictureIsSmoothedExceptWhilePanning) {
     EXPECT_EQ(appState.dragMode, 0);
 }
 
-TEST_F(ViewPaint, FailedLoadShowsItsTextCentredInBlack) {
+TEST_F(ViewPaint, FailedLoadShowsItsReasonCentredInBlack) {
     std::string modulePath = std::string(TW_BINARY_DIR) + "/bin/English.dll";
     appState.languageModule =
         reinterpret_cast<HINSTANCE>(LoadLibraryExW(asWide(u16(modulePath).c_str()), nullptr, LOAD_LIBRARY_AS_DATAFILE));
@@ -279,38 +280,49 @@ TEST_F(ViewPaint, FailedLoadShowsItsTextCentredInBlack) {
     HGDIOBJ old = SelectObject(dc, appState.uiFont);
     TEXTMETRICW metrics = {};
     GetTextMetricsW(dc, &metrics);
-    SIZE extent = {};
-    const wchar_t* text = L"There is not enough memory to display the picture.";
-    GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &extent);
+    // A file that is no readable JPEG and a load that ran out of memory say different things.
+    struct Case {
+        bool outOfMemory;
+        const wchar_t* text;
+    } cases[] = {{false, L"The picture file could not be read."},
+                 {true, L"There is not enough memory to display the picture."}};
+    SIZE extents[2] = {};
+    for (int i = 0; i < 2; i++) GetTextExtentPoint32W(dc, cases[i].text, static_cast<int>(wcslen(cases[i].text)), &extents[i]);
     SelectObject(dc, old);
     ReleaseDC(view, dc);
+    ASSERT_GT(std::abs(extents[0].cx - extents[1].cx), 20);
     appState.metrics.lineHeight = metrics.tmHeight + 6;
 
-    appState.loadFailed = true;
-    resetViewForNewImage();
-    Capture capture = captureClient(view, "failed-load");
-    int left = capture.width, right = -1, top = capture.height, bottom = -1, darkest = 255, other = 0;
-    for (int y = 0; y < capture.height; y++) {
-        for (int x = 0; x < capture.width; x++) {
-            Rgb c = capture.at(x, y);
-            if (c == kGrey) continue;
-            if (c.r != c.g || c.g != c.b || c.r > 192) other++;  // only black and its blends over grey
-            if (c.r < darkest) darkest = c.r;
-            if (x < left) left = x;
-            if (x > right) right = x;
-            if (y < top) top = y;
-            if (y > bottom) bottom = y;
+    for (int i = 0; i < 2; i++) {
+        SCOPED_TRACE(i);
+        appState.loadFailed = true;
+        appState.loadOutOfMemory = cases[i].outOfMemory;
+        resetViewForNewImage();
+        Capture capture = captureClient(view, i == 0 ? "failed-load" : "failed-load-memory");
+        int left = capture.width, right = -1, top = capture.height, bottom = -1, darkest = 255, other = 0;
+        for (int y = 0; y < capture.height; y++) {
+            for (int x = 0; x < capture.width; x++) {
+                Rgb c = capture.at(x, y);
+                if (c == kGrey) continue;
+                if (c.r != c.g || c.g != c.b || c.r > 192) other++;  // only black and its blends over grey
+                if (c.r < darkest) darkest = c.r;
+                if (x < left) left = x;
+                if (x > right) right = x;
+                if (y < top) top = y;
+                if (y > bottom) bottom = y;
+            }
         }
+        ASSERT_GE(right, 0) << "no text drawn";
+        EXPECT_EQ(other, 0);
+        EXPECT_LE(darkest, 32);
+        // Horizontally centred on the view's middle; the line starts (300 - line height) / 2 from the top.
+        EXPECT_NEAR((left + right + 1) / 2.0, 200.0, 2.0) << left << ".." << right;
+        EXPECT_NEAR(right - left + 1, extents[i].cx, 3);
+        int lineTop = (300 - appState.metrics.lineHeight) / 2;
+        EXPECT_GE(top, lineTop);
+        EXPECT_LT(bottom, lineTop + metrics.tmHeight);
     }
-    ASSERT_GE(right, 0) << "no text drawn";
-    EXPECT_EQ(other, 0);
-    EXPECT_LE(darkest, 32);
-    // Horizontally centred on the view's middle; the line starts (300 - line height) / 2 from the top.
-    EXPECT_NEAR((left + right + 1) / 2.0, 200.0, 2.0) << left << ".." << right;
-    EXPECT_NEAR(right - left + 1, extent.cx, 3);
-    int lineTop = (300 - appState.metrics.lineHeight) / 2;
-    EXPECT_GE(top, lineTop);
-    EXPECT_LT(bottom, lineTop + metrics.tmHeight);
+    appState.loadOutOfMemory = false;
 
     // The next load attempt that does not fail clears the text.
     appState.loadFailed = false;
