@@ -15,10 +15,20 @@ FramePlacement placementOf(HWND frame) {
     if (!frame || !GetWindowPlacement(frame, &window)) return placement;
     placement.maximized = window.showCmd == SW_SHOWMAXIMIZED ||
                           (window.showCmd == SW_SHOWMINIMIZED && (window.flags & WPF_RESTORETOMAXIMIZED));
-    placement.left = window.rcNormalPosition.left;
-    placement.top = window.rcNormalPosition.top;
-    placement.right = window.rcNormalPosition.right;
-    placement.bottom = window.rcNormalPosition.bottom;
+    // The restored rectangle comes in workspace coordinates, which start at the work area; start-up reads
+    // the stored numbers as screen coordinates, so without the shift a taskbar at the top or left would
+    // move the window by its size at every start.
+    LONG shiftX = 0, shiftY = 0;
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (GetMonitorInfoW(MonitorFromWindow(frame, MONITOR_DEFAULTTONEAREST), &monitor)) {
+        shiftX = monitor.rcWork.left - monitor.rcMonitor.left;
+        shiftY = monitor.rcWork.top - monitor.rcMonitor.top;
+    }
+    placement.left = window.rcNormalPosition.left + shiftX;
+    placement.top = window.rcNormalPosition.top + shiftY;
+    placement.right = window.rcNormalPosition.right + shiftX;
+    placement.bottom = window.rcNormalPosition.bottom + shiftY;
     return placement;
 }
 
