@@ -12,16 +12,6 @@
 
 namespace {
 
-HDROP makeDrop(const std::wstring& path) {
-    HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + (path.size() + 2) * sizeof(wchar_t));
-    DROPFILES* files = static_cast<DROPFILES*>(GlobalLock(block));
-    files->pFiles = sizeof(DROPFILES);
-    files->fWide = TRUE;
-    std::copy(path.begin(), path.end(), reinterpret_cast<wchar_t*>(files + 1));
-    GlobalUnlock(block);
-    return static_cast<HDROP>(block);
-}
-
 // DragFinish frees the block; a freed handle reports no size.
 bool finished(HDROP drop) { return GlobalSize(drop) == 0; }
 
@@ -40,7 +30,7 @@ protected:
     }
 
     void drop() {
-        HDROP handle = makeDrop(other);
+        HDROP handle = makeDrop({other});
         SendMessageW(appState.frame, WM_DROPFILES, reinterpret_cast<WPARAM>(handle), 0);
         EXPECT_TRUE(finished(handle)) << "the drop handle is finished";
     }

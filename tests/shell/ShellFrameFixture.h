@@ -8,7 +8,10 @@
 #include "common/WinHeaders.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -158,6 +161,23 @@ private:
 inline void repaintNow(HWND window) {
     RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
     pumpFrameMessages();
+}
+
+// A drop of `paths` as the shell hands it to the window: a DROPFILES block with wide names.
+inline HDROP makeDrop(const std::vector<std::wstring>& paths) {
+    size_t chars = 1;
+    for (const std::wstring& path : paths) chars += path.size() + 1;
+    HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+    DROPFILES* files = static_cast<DROPFILES*>(GlobalLock(block));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    wchar_t* names = reinterpret_cast<wchar_t*>(files + 1);
+    for (const std::wstring& path : paths) {
+        std::copy(path.begin(), path.end(), names);
+        names += path.size() + 1;
+    }
+    GlobalUnlock(block);
+    return static_cast<HDROP>(block);
 }
 
 inline std::wstring settingsBesideProgram() {

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "ShellFrameFixture.h"
 #include "settings/Settings.h"
 #include "settings/SettingsFile.h"
 #include "shell/AppState.h"
@@ -47,20 +48,10 @@ void pumpMessages() {
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) handleLoopMessage(&message);
 }
 
-// The settings file beside the test program. Its presence keeps the runs away from the application-data
-// folder of the shared Wine prefix, where other programs of the prefix read and write theirs; being
-// empty, it reads as no settings at all (every default).
-std::wstring programSettingsPath() {
-    wchar_t program[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, program, MAX_PATH);
-    std::wstring path(program);
-    return path.substr(0, path.find_last_of(L'\\') + 1) + L"Trimwell.ini";
-}
-
 class ShellWindow : public ::testing::Test {
 protected:
     void SetUp() override {
-        settingsPath = programSettingsPath();
+        settingsPath = settingsBesideProgram();
         HANDLE file = CreateFileW(settingsPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         ASSERT_NE(file, INVALID_HANDLE_VALUE);
         CloseHandle(file);
@@ -484,23 +475,6 @@ TEST_F(ShellWindow, CropButtonWithoutCropEditingStaysUnchecked) {
 }
 
 namespace {
-
-// A drop of `paths` as the shell hands it to the window: a DROPFILES block with wide names.
-HDROP makeDrop(const std::vector<std::wstring>& paths) {
-    size_t chars = 1;
-    for (const std::wstring& path : paths) chars += path.size() + 1;
-    HGLOBAL block = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
-    DROPFILES* files = static_cast<DROPFILES*>(GlobalLock(block));
-    files->pFiles = sizeof(DROPFILES);
-    files->fWide = TRUE;
-    wchar_t* names = reinterpret_cast<wchar_t*>(files + 1);
-    for (const std::wstring& path : paths) {
-        std::copy(path.begin(), path.end(), names);
-        names += path.size() + 1;
-    }
-    GlobalUnlock(block);
-    return static_cast<HDROP>(block);
-}
 
 }  // namespace
 
