@@ -19,6 +19,7 @@
 #include "settings/TextIds.h"
 #include "view/ImageView.h"
 #include "view/ViewGeometry.h"
+#include "ui/ControlFactory.h"
 #include "ui/OwnerDraw.h"
 
 namespace {
@@ -28,6 +29,7 @@ constexpr COLORREF kZoomOutOfRangeColour = RGB(208, 0, 80);
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
 constexpr int kMinZoomPercent = 1;
 constexpr int kMaxZoomPercent = 1600;
+constexpr int kZoomEditChars = 4;  // "1600"
 constexpr int kZoomLabelTravel = 500;  // pixels of drag covering the whole zoom range
 constexpr UINT_PTR kToolbar1Subclass = 1;
 constexpr UINT_PTR kPlainSubclass = 2;
@@ -146,14 +148,13 @@ void placeZoomGroup() {
     int labelX = placeholder.left + 11;
     int labelWidth = languageTextWidth(TXT_ZOOM_LABEL) + 4;
     int editX = labelX + labelWidth;
-    int editWidth = 4 * metrics.digitWidth + metrics.editExtra;
+    int editWidth = numberFieldWidth(kZoomEditChars);
     TextBuffer unit;
     loadText(TXT_ZOOM_UNIT, &unit);
     int unitX = editX + editWidth + 3;
     int unitWidth = textWidth(textChars(&unit)) + 2;
     MoveWindow(appState.zoomLabel, labelX, y, labelWidth, metrics.lineHeight, TRUE);
-    MoveWindow(appState.zoomEdit, editX, y, editWidth, metrics.lineHeight, TRUE);
-    SendMessageW(appState.zoomUpDown, UDM_SETBUDDY, reinterpret_cast<WPARAM>(appState.zoomEdit), 0);
+    placeNumberField(appState.toolbar1, editX, kZoomEditChars);
     // A static draws its text at the top; lowered by the edit's inner margin, the unit sits on the
     // same line as the number.
     int unitTop = y + (metrics.lineHeight - metrics.textHeight) / 2;
@@ -169,21 +170,14 @@ bool createZoomGroup() {
     appState.zoomLabel = CreateWindowExW(0, kZoomLabelClass, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent,
                                          reinterpret_cast<HMENU>(INT_PTR(IDC_ZOOM_LABEL)), appState.instance,
                                          reinterpret_cast<void*>(INT_PTR(TXT_ZOOM_LABEL)));
-    appState.zoomEdit = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", nullptr, WS_CHILD | WS_VISIBLE | ES_RIGHT, 0, 0,
-                                        0, 0, parent, reinterpret_cast<HMENU>(INT_PTR(IDC_ZOOM_EDIT)),
-                                        appState.instance, nullptr);
-    appState.zoomUpDown = CreateWindowExW(0, UPDOWN_CLASSW, nullptr,
-                                          WS_CHILD | WS_VISIBLE | UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS |
-                                              UDS_NOTHOUSANDS,
-                                          0, 0, 0, 0, parent, reinterpret_cast<HMENU>(INT_PTR(IDC_ZOOM_UPDOWN)),
-                                          appState.instance, nullptr);
+    // Digits only (the range starts at 1), four of them, with the up-down on its right.
+    appState.zoomEdit = createNumberField(parent, IDC_ZOOM_EDIT, IDC_ZOOM_UPDOWN, 0, kZoomEditChars, kZoomEditChars,
+                                          kMaxZoomPercent, kMinZoomPercent, 100);
+    appState.zoomUpDown = GetDlgItem(parent, IDC_ZOOM_UPDOWN);
     appState.zoomUnit = CreateWindowExW(0, L"Static", nullptr, WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0, parent,
                                         reinterpret_cast<HMENU>(INT_PTR(IDC_ZOOM_UNIT)), appState.instance, nullptr);
     if (!appState.zoomLabel || !appState.zoomEdit || !appState.zoomUpDown || !appState.zoomUnit) return false;
-    SendMessageW(appState.zoomEdit, EM_SETLIMITTEXT, 4, 0);
     placeZoomGroup();
-    SendMessageW(appState.zoomUpDown, UDM_SETRANGE32, kMinZoomPercent, kMaxZoomPercent);
-    SendMessageW(appState.zoomUpDown, UDM_SETPOS32, 0, 100);
     return true;
 }
 
