@@ -39,17 +39,6 @@ int fullWidth(HWND toolbar) {
 
 int buttonHeight(HWND toolbar) { return HIWORD(DWORD(SendMessageW(toolbar, TB_GETBUTTONSIZE, 0, 0))); }
 
-int uiTextWidth(const char* text) {
-    std::u16string wide = u16(text);
-    HDC dc = GetDC(appState.frame);
-    HGDIOBJ old = SelectObject(dc, appState.uiFont);
-    SIZE size = {};
-    GetTextExtentPoint32W(dc, asWide(wide.c_str()), int(wide.size()), &size);
-    SelectObject(dc, old);
-    ReleaseDC(appState.frame, dc);
-    return size.cx;
-}
-
 int uiTextHeight() {
     HDC dc = GetDC(appState.frame);
     HGDIOBJ old = SelectObject(dc, appState.uiFont);

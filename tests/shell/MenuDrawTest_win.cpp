@@ -92,17 +92,6 @@ protected:
         return ids;
     }
 
-    int textWidth(const std::string& text) {
-        std::u16string wide = u16(text);
-        HDC dc = GetDC(appState.frame);
-        HGDIOBJ old = SelectObject(dc, appState.uiFont);
-        SIZE size = {};
-        GetTextExtentPoint32W(dc, asWide(wide.c_str()), int(wide.size()), &size);
-        SelectObject(dc, old);
-        ReleaseDC(appState.frame, dc);
-        return size.cx;
-    }
-
     MenuProbe state;
 };
 
@@ -135,7 +124,7 @@ TEST_F(MenuDraw, ContextMenuShowsItsItemsWithTheirKeysAtTheViewCorner) {
         std::string text = languageText(measure.itemID) + languageText(measure.itemID + 10000);
         if (measure.itemID == CMD_CUSTOMIZE || measure.itemID == CMD_OPTIONS) text += "...";
         if (measure.itemID == CMD_REVERT) text += "BackSpace";
-        EXPECT_EQ(int(measure.itemWidth), textWidth(text) + 14) << measure.itemID;
+        EXPECT_EQ(int(measure.itemWidth), uiTextWidth(text) + 14) << measure.itemID;
     }
 
     // Opened from the keyboard: at the top-left corner of the view's client area.
@@ -147,7 +136,7 @@ TEST_F(MenuDraw, ContextMenuShowsItsItemsWithTheirKeysAtTheViewCorner) {
     // What was drawn: every label, "BackSpace" right-aligned beside the revert item only, nothing
     // highlighted until the Down key selects the first item.
     const WindowPixels& resting = *state.resting;
-    int keyWidth = textWidth("BackSpace");
+    int keyWidth = uiTextWidth("BackSpace");
     for (UINT command : contextCommands()) {
         const DRAWITEMSTRUCT* draw = firstDraw(int(command));
         ASSERT_NE(draw, nullptr) << command;
@@ -160,7 +149,7 @@ TEST_F(MenuDraw, ContextMenuShowsItsItemsWithTheirKeysAtTheViewCorner) {
             // Nothing right of the label.
             std::string label = languageText(command) + languageText(command + 10000);
             if (command == CMD_CUSTOMIZE || command == CMD_OPTIONS) label += "...";
-            RECT rest = {draw->rcItem.left + 15 + textWidth(label) + 2, draw->rcItem.top, draw->rcItem.right,
+            RECT rest = {draw->rcItem.left + 15 + uiTextWidth(label) + 2, draw->rcItem.top, draw->rcItem.right,
                          draw->rcItem.bottom};
             EXPECT_EQ(resting.countDark(rest), 0) << command;
         }
@@ -276,10 +265,10 @@ TEST_F(MenuDraw, MenusRebuiltFromTheAcceleratorTableKeepTheirKeys) {
     showAndProbe([] { showContextMenu(appState.frame, POINT{-1, -1}); }, false);
     const DRAWITEMSTRUCT* drawn = firstDraw(CMD_HELP);
     ASSERT_NE(drawn, nullptr);
-    EXPECT_GT(state.resting->countDark(keyArea(drawn->rcItem, textWidth("Ctrl+Shift+F5"))), 20);
+    EXPECT_GT(state.resting->countDark(keyArea(drawn->rcItem, uiTextWidth("Ctrl+Shift+F5"))), 20);
     const DRAWITEMSTRUCT* revert = firstDraw(CMD_REVERT);
     ASSERT_NE(revert, nullptr);
-    EXPECT_EQ(state.resting->countDark(keyArea(revert->rcItem, textWidth("BackSpace"))), 0);
+    EXPECT_EQ(state.resting->countDark(keyArea(revert->rcItem, uiTextWidth("BackSpace"))), 0);
 
     // Both F9 and F6 still choose grey; the rowless entry is kept in the table.
     gSettings.maskShading = 1;

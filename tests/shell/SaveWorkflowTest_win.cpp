@@ -2,6 +2,8 @@
 // an options-only save. Nothing here fails, so no message box waits for an answer.
 #include <gtest/gtest.h>
 
+#include "ShellFrameFixture.h"
+
 #include "common/WinHeaders.h"
 
 #include <string>
@@ -18,14 +20,6 @@
 #include "support/TestJpeg.h"
 
 namespace {
-
-std::wstring wide(const std::string& utf8) {
-    std::u16string text = u16(utf8);
-    std::wstring result(text.begin(), text.end());
-    for (wchar_t& c : result)
-        if (c == L'/') c = L'\\';
-    return result;
-}
 
 std::vector<uint8_t> readWide(const std::wstring& path) { return readFileBytes(u8(asText(path.c_str()))); }
 
@@ -71,7 +65,7 @@ protected:
 
     // Starts the program on a camera picture in the test folder and accepts a 200 × 150 crop from (32, 16).
     void startCropped() {
-        source = wide(folder.file("camera.jpg"));
+        source = widePath(folder.file("camera.jpg"));
         writeFileBytes(folder.file("camera.jpg"), cameraPicture());
         std::wstring program = L"Trimwell.exe";
         wchar_t* arguments[] = {&program[0], &source[0]};
@@ -123,7 +117,7 @@ TEST_F(SaveWorkflow, SaveUnderAnotherNameKeepsTheOpenFileAndTheCrop) {
     const std::vector<uint8_t> original = readWide(source);
     std::string other = folder.file("other.jpg");
     writeFileBytes(other, {1, 2, 3});
-    ASSERT_TRUE(saveToPath(asText(wide(other).c_str())));
+    ASSERT_TRUE(saveToPath(asText(widePath(other).c_str())));
     TestJpegContents saved = readTestJpeg(readFileBytes(other));
     ASSERT_TRUE(saved.ok);
     EXPECT_EQ(saved.width, 200);
@@ -140,7 +134,7 @@ TEST_F(SaveWorkflow, OptionsOnlySaveWritesTheWholePictureWithTheChosenOptions) {
     ASSERT_TRUE(loadPictureFile(&appState.picture, asText(source.c_str())));
     gSettings.saveGrayscale = true;
     std::string copy = folder.file("grey copy.jpg");
-    ASSERT_TRUE(saveToPath(asText(wide(copy).c_str())));
+    ASSERT_TRUE(saveToPath(asText(widePath(copy).c_str())));
     TestJpegContents saved = readTestJpeg(readFileBytes(copy));
     ASSERT_TRUE(saved.ok);
     EXPECT_EQ(saved.width, 320);

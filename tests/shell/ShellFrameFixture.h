@@ -163,6 +163,18 @@ inline void repaintNow(HWND window) {
     pumpFrameMessages();
 }
 
+// Width of `text` in the program's interface font, as the frame measures it.
+inline int uiTextWidth(const std::string& text) {
+    std::u16string wide = u16(text);
+    HDC dc = GetDC(appState.frame);
+    HGDIOBJ old = SelectObject(dc, appState.uiFont);
+    SIZE size = {};
+    GetTextExtentPoint32W(dc, asWide(wide.c_str()), int(wide.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(appState.frame, dc);
+    return size.cx;
+}
+
 // A drop of `paths` as the shell hands it to the window: a DROPFILES block with wide names.
 inline HDROP makeDrop(const std::vector<std::wstring>& paths) {
     size_t chars = 1;

@@ -29,53 +29,16 @@
 
 namespace {
 
-std::wstring wide(const std::string& utf8) {
-    std::u16string text = u16(utf8);
-    std::wstring result(text.begin(), text.end());
-    for (wchar_t& c : result)
-        if (c == L'/') c = L'\\';
-    return result;
-}
-
-std::string windowTitle(HWND window) {
-    wchar_t title[512] = {};
-    GetWindowTextW(window, title, 512);
-    return u8(asText(title));
-}
-
-void pumpMessages() {
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) handleLoopMessage(&message);
-}
-
-class ShellWindow : public ::testing::Test {
+// The shared frame fixture, started without its foreground and pointer set-up.
+class ShellWindow : public ShellFrame {
 protected:
-    void SetUp() override {
-        settingsPath = settingsBesideProgram();
-        HANDLE file = CreateFileW(settingsPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        ASSERT_NE(file, INVALID_HANDLE_VALUE);
-        CloseHandle(file);
-    }
-
-    void TearDown() override {
-        if (appState.frame) closeShell();
-        DeleteFileW(settingsPath.c_str());
-    }
-
     void start(const std::wstring& argument = std::wstring()) {
         std::wstring program = L"Trimwell.exe";
         std::wstring file = argument;
         wchar_t* arguments[] = {&program[0], &file[0]};
         ASSERT_TRUE(startShell(GetModuleHandleW(nullptr), SW_SHOWNORMAL, argument.empty() ? 1 : 2, arguments));
         ASSERT_NE(appState.frame, nullptr);
-        pumpMessages();
-    }
-
-    void closeShell() {
-        PostMessageW(appState.frame, WM_CLOSE, 0, 0);
-        MSG message;
-        while (GetMessageW(&message, nullptr, 0, 0) > 0) handleLoopMessage(&message);
-        finishShell();
+        pumpFrameMessages();
     }
 
     std::string writePicture(const TestJpegOptions& options, const std::string& name) {
@@ -98,8 +61,6 @@ protected:
         return reinterpret_cast<const CommandItem*>(info.dwItemData);
     }
 
-    std::wstring settingsPath;
-    TempDir folder;
 };
 
 std::string shownKeys(const CommandItem* item) {
@@ -113,7 +74,7 @@ std::string shownKeys(const CommandItem* item) {
 
 TEST_F(ShellWindow, StartsWithDefaultPlacementFittedToTheWorkArea) {  // settings file empty: all defaults
     start();
-    EXPECT_EQ(windowTitle(appState.frame), "Trimwell");
+    EXPECT_EQ(windowText(appState.frame), "Trimwell");
     RECT stored = {200, 100, 1000, 700};
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
@@ -143,9 +104,9 @@ TEST_F(ShellWindow, CommandLineFileIsOpenedAndTitled) {
     TestJpegOptions options;
     options.width = 64;
     options.height = 48;
-    start(wide(writePicture(options, "photo one.jpg")));
+    start(widePath(writePicture(options, "photo one.jpg")));
     EXPECT_TRUE(appState.imageLoaded);
-    EXPECT_EQ(windowTitle(appState.frame), "photo one.jpg  ( 64x48  24bit )");
+    EXPECT_EQ(windowText(appState.frame), "photo one.jpg  ( 64x48  24bit )");
 }
 
 TEST_F(ShellWindow, GrayPictureTitleAndGrayscaleButton) {
@@ -154,32 +115,32 @@ TEST_F(ShellWindow, GrayPictureTitleAndGrayscaleButton) {
     options.height = 24;
     options.colorSpace = JCS_GRAYSCALE;
     options.hSamp = options.vSamp = 1;
-    start(wide(writePicture(options, "grey.jpg")));
-    EXPECT_EQ(windowTitle(appState.frame), "grey.jpg  ( 40x24  8bit )");
+    start(widePath(writePicture(options, "grey.jpg")));
+    EXPECT_EQ(windowText(appState.frame), "grey.jpg  ( 40x24  8bit )");
     EXPECT_EQ(toolbar2State(CMD_SAVE_GRAYSCALE), TBSTATE_INDETERMINATE);
     EXPECT_EQ(toolbar2State(CMD_CROP), TBSTATE_ENABLED);
 }
 
 TEST_F(ShellWindow, MissingCommandLineFileLeavesTheFrameEmpty) {
-    start(wide(folder.file("not there.jpg")));
+    start(widePath(folder.file("not there.jpg")));
     EXPECT_FALSE(appState.imageLoaded);
-    EXPECT_EQ(windowTitle(appState.frame), "Trimwell");
+    EXPECT_EQ(windowText(appState.frame), "Trimwell");
     EXPECT_EQ(appState.currentPath.length, 0u);
 }
 
 TEST_F(ShellWindow, NonJpegFileFailsToLoadAndKeepsPlainTitle) {
     std::string path = folder.file("notes.jpg");
     writeFileBytes(path, {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'});
-    start(wide(path));
+    start(widePath(path));
     EXPECT_FALSE(appState.imageLoaded);
     EXPECT_TRUE(appState.loadFailed);
-    EXPECT_EQ(windowTitle(appState.frame), "Trimwell");
+    EXPECT_EQ(windowText(appState.frame), "Trimwell");
     EXPECT_EQ(toolbar2State(CMD_CROP), TBSTATE_INDETERMINATE);
 }
 
 TEST_F(ShellWindow, ToolbarTwoFollowsTheSaveOptions) {
     TestJpegOptions options;
-    start(wide(writePicture(options, "colour.jpg")));
+    start(widePath(writePicture(options, "colour.jpg")));
     EXPECT_EQ(toolbar2State(CMD_SAVE_GRAYSCALE), TBSTATE_ENABLED);
     EXPECT_EQ(toolbar2State(CMD_MARKERS_ALL), TBSTATE_ENABLED | TBSTATE_CHECKED);
     EXPECT_EQ(toolbar2State(CMD_MARKERS_NONE), TBSTATE_ENABLED);
@@ -262,7 +223,7 @@ TEST_F(ShellWindow, AcceleratorsAreIgnoredDuringDrags) {
     for (int drag : {2, 3}) {
         appState.dragMode = drag;
         PostMessageW(appState.frame, WM_KEYDOWN, VK_F7, 1);
-        pumpMessages();
+        pumpFrameMessages();
         EXPECT_EQ(gSettings.maskShading, 1) << "drag mode " << drag;
     }
     // The same command from a menu still runs during the drag.
@@ -270,13 +231,13 @@ TEST_F(ShellWindow, AcceleratorsAreIgnoredDuringDrags) {
     EXPECT_EQ(gSettings.maskShading, 255);
     appState.dragMode = 0;
     PostMessageW(appState.frame, WM_KEYDOWN, VK_F7, 1);
-    pumpMessages();
+    pumpFrameMessages();
     EXPECT_EQ(gSettings.maskShading, 128);
     // While the zoom edit has the focus (inputLock) keys are not translated.
     gSettings.maskShading = 1;
     appState.inputLock = true;
     PostMessageW(appState.frame, WM_KEYDOWN, VK_F7, 1);
-    pumpMessages();
+    pumpFrameMessages();
     EXPECT_EQ(gSettings.maskShading, 1);
     appState.inputLock = false;
 }
@@ -332,7 +293,7 @@ TestJpegOptions largePicture() {
 }  // namespace
 
 TEST_F(ShellWindow, ZoomCommandsStepToTheLimitsAndToggle) {
-    start(wide(writePicture(largePicture(), "large.jpg")));
+    start(widePath(writePicture(largePicture(), "large.jpg")));
     ASSERT_TRUE(appState.imageLoaded);
     double fitted = appState.zoomFactor;
     EXPECT_LT(fitted, 1.0);  // a picture larger than the view opens fitted
@@ -374,7 +335,7 @@ TEST_F(ShellWindow, ZoomCommandsNeedAPicture) {
 }
 
 TEST_F(ShellWindow, WheelZoomKeepsThePointUnderThePointer) {
-    start(wide(writePicture(largePicture(), "large.jpg")));
+    start(widePath(writePicture(largePicture(), "large.jpg")));
     setZoom(1.0);
     const ViewGeometry& geometry = appState.viewState.geometry;
     POINT inView = {geometry.viewW / 4, geometry.viewH / 3};
@@ -403,7 +364,7 @@ TEST_F(ShellWindow, WheelZoomKeepsThePointUnderThePointer) {
 }
 
 TEST_F(ShellWindow, ScrollBarArrowsMoveTwentyPixels) {
-    start(wide(writePicture(largePicture(), "large.jpg")));
+    start(widePath(writePicture(largePicture(), "large.jpg")));
     setZoom(1.0);
     int32_t startX = appState.viewState.geometry.srcX;
     int32_t startY = appState.viewState.geometry.srcY;
@@ -418,7 +379,7 @@ TEST_F(ShellWindow, ScrollBarArrowsMoveTwentyPixels) {
 }
 
 TEST_F(ShellWindow, MiddleButtonTogglesFitAndActualSize) {
-    start(wide(writePicture(largePicture(), "large.jpg")));
+    start(widePath(writePicture(largePicture(), "large.jpg")));
     double fitted = appState.zoomFactor;
     SendMessageW(appState.view, WM_MBUTTONDOWN, MK_MBUTTON, MAKELPARAM(50, 50));
     EXPECT_EQ(appState.zoomFactor, 1.0);
@@ -457,7 +418,7 @@ TEST_F(ShellWindow, TooltipsCarryTheShortcutKeys) {
 }
 
 TEST_F(ShellWindow, CropButtonWithoutCropEditingStaysUnchecked) {
-    start(wide(writePicture(TestJpegOptions{}, "colour.jpg")));
+    start(widePath(writePicture(TestJpegOptions{}, "colour.jpg")));
     // A click checks the button first; crop mode cannot start yet, so the states are refreshed.
     SendMessageW(appState.toolbar2, TB_CHECKBUTTON, CMD_CROP, TRUE);
     SendMessageW(appState.frame, WM_COMMAND, CMD_CROP, 0);
@@ -471,7 +432,7 @@ TEST_F(ShellWindow, CropButtonWithoutCropEditingStaysUnchecked) {
     dispatchCommand(CMD_CROP_CANCEL);
     dispatchCommand(CMD_CROP_ACCEPT);
     EXPECT_FALSE(appState.documentModified);
-    EXPECT_EQ(windowTitle(appState.frame), "colour.jpg  ( 64x48  24bit )");
+    EXPECT_EQ(windowText(appState.frame), "colour.jpg  ( 64x48  24bit )");
 }
 
 namespace {
@@ -486,16 +447,16 @@ TEST_F(ShellWindow, DropOpensOnlyTheFirstFileAndIsIgnoredInCropMode) {
     TestJpegOptions second;
     second.width = 48;
     second.height = 40;
-    std::wstring firstPath = wide(writePicture(first, "first.jpg"));
-    std::wstring secondPath = wide(writePicture(second, "second.jpg"));
+    std::wstring firstPath = widePath(writePicture(first, "first.jpg"));
+    std::wstring secondPath = widePath(writePicture(second, "second.jpg"));
     SendMessageW(appState.frame, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({firstPath, secondPath})), 0);
-    EXPECT_EQ(windowTitle(appState.frame), "first.jpg  ( 32x16  24bit )");
+    EXPECT_EQ(windowText(appState.frame), "first.jpg  ( 32x16  24bit )");
     appState.cropMode = true;
     SendMessageW(appState.frame, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({secondPath})), 0);
     appState.cropMode = false;
     EXPECT_EQ(u8(textChars(&appState.currentPath)), u8(asText(firstPath.c_str())));
     SendMessageW(appState.frame, WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({secondPath})), 0);
-    EXPECT_EQ(windowTitle(appState.frame), "second.jpg  ( 48x40  24bit )");
+    EXPECT_EQ(windowText(appState.frame), "second.jpg  ( 48x40  24bit )");
 }
 
 namespace {
@@ -508,14 +469,14 @@ void typeKey(WORD key) {
     SendInput(2, input, sizeof(INPUT));
     for (int i = 0; i < 20; ++i) {
         Sleep(10);
-        pumpMessages();
+        pumpFrameMessages();
     }
 }
 
 }  // namespace
 
 TEST_F(ShellWindow, CropModeEndsOnEscapeSystemCommandsAndDeactivation) {
-    start(wide(writePicture(TestJpegOptions{}, "colour.jpg")));
+    start(widePath(writePicture(TestJpegOptions{}, "colour.jpg")));
     // Escape through the crop-key hook: with Esc unbound, only the hook can end crop mode.
     BindingTable rows = appState.bindings;
     rows.rows[bindingRowOf(CMD_CROP_CANCEL)].key = 0;
@@ -523,7 +484,7 @@ TEST_F(ShellWindow, CropModeEndsOnEscapeSystemCommandsAndDeactivation) {
     // The hook sees typed keys only, not posted messages: the key is typed into the frame.
     SetForegroundWindow(appState.frame);
     SetFocus(appState.frame);
-    pumpMessages();
+    pumpFrameMessages();
     appState.cropMode = true;
     appState.cropState = 3;
     typeKey(VK_ESCAPE);
