@@ -67,6 +67,7 @@ struct AppState {
     bool inputLock = false;
     bool inputGuard = true;   // off while the program itself writes a field or the zoom edit
     bool cropKeysEnabled = false;
+    bool menuLoop = false;  // a menu of the frame is open: its keys are the menu's
     bool documentModified = false;
     bool cropApplied = false;
     bool loadFailed = false;

@@ -59,8 +59,8 @@
 /* The crop panel's own controls, handed to the panel by the frame without the dispatcher. */
 #define IDC_CROP_FIELD_LEFT 1110
 #define IDC_CROP_FIELD_TOP 1111
-#define IDC_CROP_FIELD_WIDTH 1112
-#define IDC_CROP_FIELD_HEIGHT 1113
+#define IDC_CROP_FIELD_RIGHT 1112
+#define IDC_CROP_FIELD_BOTTOM 1113
 #define IDC_CROP_PRESET 1141
 
 /* Program resources (Trimwell.exe itself). */

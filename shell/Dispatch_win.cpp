@@ -20,6 +20,7 @@
 #include "shell/PictureLoad.h"
 #include "shell/ShellWindows.h"
 #include "shell/Toolbars.h"
+#include "view/CropMode.h"
 #include "view/ImageView.h"
 
 namespace {
@@ -55,11 +56,7 @@ void setShading(int value) {
 
 // The crop button's check state decides: checked enters crop mode, unchecked undoes an accepted crop.
 bool toggleCrop() {
-    if (toolbar2Checked(CMD_CROP)) {
-        if (!enterCropMode()) return false;
-        appState.cropMode = true;
-        return true;
-    }
+    if (toolbar2Checked(CMD_CROP)) return enterCropMode();
     if (!settlePendingChanges()) return false;
     loadPicture(nullptr);
     showNewPicture();
@@ -120,7 +117,10 @@ void dispatchCommand(uint32_t value) {
         if (toolbar2Checked(int(command))) gSettings.markerCopyMode = int32_t(command - CMD_MARKERS_NONE);
         break;
     case CMD_CROP: cropButtonCommand(); break;
-    case CMD_CROP_ACCEPT: leaveCropMode(CropExit::accept); break;
+    case CMD_CROP_ACCEPT:
+        // Only a committed rectangle at rest is a selection; a band still being drawn is not.
+        if (appState.cropMode && appState.cropState == 3) leaveCropMode(CropExit::accept);
+        break;
     case CMD_CROP_CANCEL: leaveCropMode(CropExit::cancel); break;
     case CMD_CROP_MAXIMAL: selectMaximalCrop(); break;
     }

@@ -16,6 +16,7 @@
 #include "shell/WindowFit.h"
 #include "shell/PendingFeatures.h"
 #include "engine/DecodedImage.h"
+#include "view/CropMode.h"
 #include "view/ImageView.h"
 #include "ui/OwnerDraw.h"
 
@@ -106,8 +107,8 @@ LRESULT onFrameCommand(WPARAM wParam, LPARAM lParam) {
     switch (id) {
     case IDC_CROP_FIELD_LEFT:
     case IDC_CROP_FIELD_TOP:
-    case IDC_CROP_FIELD_WIDTH:
-    case IDC_CROP_FIELD_HEIGHT:
+    case IDC_CROP_FIELD_RIGHT:
+    case IDC_CROP_FIELD_BOTTOM:
     case IDC_CROP_PRESET: onCropPanelCommand(id, HIWORD(wParam), reinterpret_cast<HWND>(lParam)); break;
     }
     return 0;
@@ -215,8 +216,11 @@ LRESULT CALLBACK frameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_CONTEXTMENU: return onFrameContextMenu(window, wParam, lParam);
     case WM_COMMAND: return onFrameCommand(wParam, lParam);
     case WM_SYSCOMMAND:
-        if (appState.cropMode && appState.cropState != 3) leaveCropMode(CropExit::cancel);
+        // Only before a rectangle exists: tapping Alt during a drag must not throw the rectangle away.
+        if (appState.cropMode && appState.cropState < 3) leaveCropMode(CropExit::cancel);
         break;
+    case WM_ENTERMENULOOP: appState.menuLoop = true; return 0;
+    case WM_EXITMENULOOP: appState.menuLoop = false; return 0;
     case WM_INITMENU: initMenuStates(reinterpret_cast<HMENU>(wParam)); return 0;
     case WM_MOUSEWHEEL: onFrameMouseWheel(wParam, lParam); return 0;
     case WM_DROPFILES: onFrameDropFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;

@@ -6,8 +6,8 @@
 #include <windowsx.h>
 
 #include "shell/AppState.h"
-#include "shell/PendingFeatures.h"
 #include "shell/Menus.h"
+#include "view/CropMode.h"
 #include "view/ImageView.h"
 
 namespace {
@@ -17,10 +17,27 @@ bool bothButtonsOnly(WPARAM keys) {
     return (keys & all) == (MK_LBUTTON | MK_RBUTTON);
 }
 
+uint32_t buttonsOf(WPARAM keys) { return uint32_t(keys & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON | MK_XBUTTON1 | MK_XBUTTON2)); }
+
+// The left drag ends, by a release or because the capture went elsewhere (Alt+Tab, a message box, a
+// chord): either way the crop editing gets its release, or its state would stay locked.
+void endLeftDrag() {
+    if (appState.dragMode != 1) return;
+    appState.dragMode = 0;
+    if (GetCapture() == appState.view) ReleaseCapture();
+    if (appState.cropMode) onCropLeftUp();
+}
+
+// A right drag ends without its click: no context menu.
+void endRightDrag() {
+    if (appState.dragMode < 2) return;
+    onViewRightButtonUp();
+}
+
 // One button held, the other pressed: the pending drag ends and the chord's binding runs.
 void runChord(POINT point) {
-    appState.dragMode = 0;
-    ReleaseCapture();
+    endLeftDrag();
+    endRightDrag();
     mouseBinding(kMouseSlotChord, point);
 }
 
@@ -42,15 +59,14 @@ void onViewLeftDown(WPARAM keys, POINT point) {
         runChord(point);
         return;
     }
-    if (appState.cropMode) onCropLeftDown(point.x, point.y, keys);
+    if (appState.dragMode != 0 || buttonsOf(keys) != MK_LBUTTON) return;
+    if (appState.frame) SetFocus(appState.frame);
+    if (appState.cropMode && onCropLeftDown(point.x, point.y)) return;
+    appState.dragMode = 1;
+    SetCapture(appState.view);
 }
 
-void onViewLeftUp(POINT point) {
-    if (appState.dragMode != 1) return;
-    appState.dragMode = 0;
-    ReleaseCapture();
-    if (appState.cropMode) onCropLeftUp(point.x, point.y);
-}
+void onViewLeftUp() { endLeftDrag(); }
 
 void onViewRightDown(WPARAM keys, POINT point) {
     if (appState.dragMode == 1 && bothButtonsOnly(keys)) {
@@ -58,6 +74,12 @@ void onViewRightDown(WPARAM keys, POINT point) {
         return;
     }
     onViewRightButtonDown(point.x, point.y, uint32_t(keys));
+}
+
+void onViewCaptureChanged(HWND newOwner) {
+    if (newOwner == appState.view) return;
+    endLeftDrag();
+    endRightDrag();
 }
 
 }  // namespace
@@ -74,7 +96,8 @@ LRESULT CALLBACK imageViewWindowProc(HWND window, UINT message, WPARAM wParam, L
     case WM_VSCROLL: onViewScroll(SB_VERT, LOWORD(wParam)); return 0;
     case WM_MOUSEMOVE: onViewMouseMove(point.x, point.y); return 0;
     case WM_LBUTTONDOWN: onViewLeftDown(wParam, point); return 0;
-    case WM_LBUTTONUP: onViewLeftUp(point); return 0;
+    case WM_LBUTTONUP: onViewLeftUp(); return 0;
+    case WM_CAPTURECHANGED: onViewCaptureChanged(reinterpret_cast<HWND>(lParam)); return 0;
     case WM_RBUTTONDOWN: onViewRightDown(wParam, point); return 0;
     case WM_RBUTTONUP:
         if (onViewRightButtonUp()) break;  // a plain click: default processing raises WM_CONTEXTMENU

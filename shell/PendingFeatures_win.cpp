@@ -2,18 +2,6 @@
 // outcome that leaves the program's state as it was.
 #include "shell/PendingFeatures.h"
 
-bool enterCropMode() { return false; }
-CropOutcome endCropEditor(bool, bool* cutFailed) {
-    *cutFailed = false;
-    return CropOutcome();
-}
-void onCropHover(int, int) {}
-void onCropDrag(int, int) {}
-void onCropLeftDown(int, int, WPARAM) {}
-void onCropLeftUp(int, int) {}
-bool cropPresetsDialogOpen() { return false; }
-void onCropPanelCommand(int, int, HWND) {}
-
 LRESULT CALLBACK fileListWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -29,8 +17,6 @@ void showCustomizeDialog() {}
 void showOptionsDialog() {}
 void showHelp() {}
 void showAbout() {}
-
-void selectMaximalCrop() {}
 
 void initHelp() {}
 void uninitHelp() {}

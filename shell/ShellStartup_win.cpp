@@ -180,9 +180,12 @@ void shutdownShell() {
     saveSettingsOnExit(gSettings);
 }
 
+// The hook runs for every window of the thread, menus and modal dialogs included: Enter and Esc there
+// choose a menu item or close the dialog, so they are crop keys only while the frame itself has the input.
 LRESULT CALLBACK keyHookProc(int code, WPARAM virtualKey, LPARAM keyFlags) {
     bool keyDown = (keyFlags & 0x80000000) == 0;
-    if (code == HC_ACTION && appState.cropKeysEnabled && keyDown) {
+    bool frameHasInput = appState.frame && IsWindowEnabled(appState.frame) && !appState.menuLoop;
+    if (code == HC_ACTION && appState.cropKeysEnabled && keyDown && frameHasInput) {
         if (virtualKey == VK_RETURN && appState.cropMode && appState.cropState == 3) {
             dispatchCommand(MAKELONG(CMD_CROP_ACCEPT, CMD_SOURCE_ACCELERATOR));
             return 1;

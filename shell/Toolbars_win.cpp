@@ -284,7 +284,7 @@ void onZoomEditCommand(int notification) {
         closeInputMethod();
         break;
     case EN_KILLFOCUS:
-        appState.inputLock = false;
+        appState.inputLock = appState.cropMode && appState.cropState != 3;
         showZoomPercent();
         break;
     case EN_UPDATE: onZoomEditUpdate(); break;

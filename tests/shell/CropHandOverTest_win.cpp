@@ -99,6 +99,7 @@ TEST_F(CropHandOver, FailedCutIsReportedAndChangesNothing) {
 
 TEST_F(CropHandOver, LeavingCropModeWithoutACropRestoresButtonTitleAndInput) {
     appState.cropMode = true;
+    appState.cropState = 3;
     appState.inputLock = true;
     SendMessageW(appState.toolbar2, TB_SETSTATE, CMD_CROP, MAKELPARAM(TBSTATE_ENABLED | TBSTATE_CHECKED, 0));
     SetWindowTextW(appState.frame, L"200 x 150");  // what the crop panel shows meanwhile

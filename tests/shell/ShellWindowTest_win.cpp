@@ -417,17 +417,25 @@ TEST_F(ShellWindow, TooltipsCarryTheShortcutKeys) {
     EXPECT_EQ(tooltipOf(appState.toolbar1, CMD_ZOOM_FIT), "Fit to Window (Ctrl+Shift+F)");
 }
 
-TEST_F(ShellWindow, CropButtonWithoutCropEditingStaysUnchecked) {
+TEST_F(ShellWindow, CropButtonAndCropKeyStartOneCropModeAndCancelEndsIt) {
     start(widePath(writePicture(TestJpegOptions{}, "colour.jpg")));
-    // A click checks the button first; crop mode cannot start yet, so the states are refreshed.
+    // A click checks the button first, then its command starts crop mode.
     SendMessageW(appState.toolbar2, TB_CHECKBUTTON, CMD_CROP, TRUE);
     SendMessageW(appState.frame, WM_COMMAND, CMD_CROP, 0);
+    ASSERT_TRUE(appState.cropMode);
+    CropEditor* editor = appState.cropEditor;
+    EXPECT_NE(editor, nullptr);
+    // The key in crop mode starts nothing more.
+    dispatchCommand(MAKELONG(CMD_CROP, CMD_SOURCE_ACCELERATOR));
+    EXPECT_EQ(appState.cropEditor, editor);
+    dispatchCommand(CMD_CROP_CANCEL);
     EXPECT_FALSE(appState.cropMode);
     EXPECT_EQ(toolbar2State(CMD_CROP), TBSTATE_ENABLED);
     // The key does what the click does.
     dispatchCommand(MAKELONG(CMD_CROP, CMD_SOURCE_ACCELERATOR));
+    EXPECT_TRUE(appState.cropMode);
+    dispatchCommand(CMD_CROP_CANCEL);
     EXPECT_FALSE(appState.cropMode);
-    EXPECT_EQ(toolbar2State(CMD_CROP), TBSTATE_ENABLED);
     // Leaving crop mode outside it changes nothing.
     dispatchCommand(CMD_CROP_CANCEL);
     dispatchCommand(CMD_CROP_ACCEPT);
