@@ -380,29 +380,49 @@ TEST(ViewGeometry, PictureExactlyAsWideAsTheViewBelowActualSize) {
     EXPECT_EQ(g.dstW, 400);
     EXPECT_EQ(g.centreX, 667);
     EXPECT_EQ(viewToImageX(&g, 399, g.dstW - g.srcW), 1333);
+
+    // The same beside the other axis's bar, where at 100 % or more the bar's test and the layout agree
+    // anyway: below it, a bar taken for an exact fit would keep all but one column scrollable.
+    struct Row {
+        int32_t imageW, imageH, clientW, clientH;
+        bool horizontal, vertical;
+    };
+    const Row rows[] = {
+        {1334, 3000, 417, 300, false, true},  // 400 wide beside the vertical bar
+        {3000, 1334, 400, 417, true, false},  // 400 tall above the horizontal bar
+    };
+    for (const Row& row : rows) {
+        ViewGeometry b = atZoom(row.imageW, row.imageH, row.clientW, row.clientH, 0.3);
+        EXPECT_EQ(b.horizontalBar, row.horizontal) << row.imageW << "x" << row.imageH;
+        EXPECT_EQ(b.verticalBar, row.vertical) << row.imageW << "x" << row.imageH;
+        EXPECT_EQ(row.horizontal ? b.srcH : b.srcW, 1334) << row.imageW << "x" << row.imageH;
+    }
 }
 
 TEST(ViewGeometry, BarBoundariesAtTheRoomTheOtherBarLeaves) {
     struct Row {
         int32_t imageW, imageH;  // at 100 % in 400 × 300 with 17-pixel bars
         bool horizontal, vertical;
+        int32_t dstX, dstY;
     };
     const Row rows[] = {
-        {383, 1000, false, true},  // exactly the width beside the vertical bar: no horizontal bar
-        {384, 1000, true, true},   // one more
-        {1000, 283, true, false},  // exactly the height above the horizontal bar: no vertical bar
-        {1000, 284, true, true},
-        {400, 300, false, false},  // exactly the client
-        {401, 300, true, true},    // the horizontal bar leaves 283 rows for 300
-        {384, 300, false, false},  // wider than 383 but not taller than the client
-        {383, 301, false, true},
+        {383, 1000, false, true, 0, 0},  // exactly the width beside the vertical bar: no horizontal bar
+        {384, 1000, true, true, 0, 0},   // one more
+        {1000, 283, true, false, 0, 0},  // exactly the height above the horizontal bar: no vertical bar
+        {1000, 284, true, true, 0, 0},
+        {400, 300, false, false, 0, 0},  // exactly the client
+        {401, 300, true, true, 0, 0},    // the horizontal bar leaves 283 rows for 300
+        {384, 300, false, false, 8, 0},  // wider than 383 but not taller than the client
+        {383, 301, false, true, 0, 0},
+        {101, 99, false, false, 149, 100},  // odd margins round down
     };
     for (const Row& row : rows) {
         ViewGeometry g = atZoom(row.imageW, row.imageH, 400, 300, 1.0);
         EXPECT_EQ(g.horizontalBar, row.horizontal) << row.imageW << "x" << row.imageH;
         EXPECT_EQ(g.verticalBar, row.vertical) << row.imageW << "x" << row.imageH;
         EXPECT_EQ(g.dstW, row.horizontal ? g.viewW : row.imageW) << row.imageW << "x" << row.imageH;
-        EXPECT_EQ(g.dstX, row.horizontal ? 0 : (g.viewW - row.imageW) >> 1) << row.imageW << "x" << row.imageH;
+        EXPECT_EQ(g.dstX, row.dstX) << row.imageW << "x" << row.imageH;
+        EXPECT_EQ(g.dstY, row.dstY) << row.imageW << "x" << row.imageH;
     }
 }
 
@@ -470,6 +490,9 @@ TEST(ViewGeometry, ZoomAboutThePointerRoundsTheCentreExactly) {
         {0.3, 1.0, 650, 120, 1585, 331, 1194, 40},  // 1835, 151 from the whole picture
         {4.0, 3.9, 5, 5, 1002, 752, 902, 678},      // 903, 678
         {1.3, 1.0, 777, 333, 911, 740, 520, 449},   // 1296, 782
+        // 783 view pixels show 1740 columns: the bias −478.5 truncates to −478, and (4 × 1740 + 478) ÷ 783
+        // = 9.4994 puts column 130 + 9 under the pointer; a bias floored to −479 would give 9.5006.
+        {0.45, 0.55, 4, 300, 843, 754, 131, 224},
     };
     for (const Row& row : rows) {
         ViewGeometry g = atZoom(2000, 1500, 800, 600, row.zoom);
