@@ -63,6 +63,8 @@ void setBar(int bar, bool shown, int32_t maximum, int32_t page, int32_t position
     SetScrollInfo(appState.view, bar, &info, TRUE);
 }
 
+// The system hides a bar whose page covers its range; the geometry shows a bar only with something to
+// scroll, so the window's client area always matches viewW × viewH.
 void setBars() {
     if (!appState.view) return;
     const ViewGeometry& g = geometry();
