@@ -22,6 +22,7 @@ void clearAppState() {
     s.inputGuard = true;
     s.cropState = s.dragMode = 0;
     s.zoomFactor = 1.0;
+    s.wheelRemainder = 0;
     s.openedWriteTime = 0;
     s.picture = nullptr;
     s.cropRequest = CropRequest{};

@@ -73,6 +73,7 @@ struct AppState {
     bool loadFailed = false;
     bool loadOutOfMemory = false;  // the failed load ran out of memory, rather than finding no readable JPEG
     double zoomFactor = 1.0;
+    int32_t wheelRemainder = 0;  // the part of a wheel notch not yet turned into a binding step
 
     TextBuffer currentPath;
     uint64_t openedWriteTime = 0;  // FILETIME units

@@ -12,6 +12,7 @@
 #include "shell/AppState.h"
 #include "shell/CommandIds.h"
 #include "shell/Dispatch.h"
+#include "shell/WheelNotches.h"
 #include "view/ImageView.h"
 #include "ui/OwnerDraw.h"
 
@@ -224,13 +225,19 @@ void mouseBinding(int slot, POINT viewPoint) {
     dispatchCommand(uint32_t(command) & 0xFFFF);
 }
 
+// One binding step per whole notch: a fine wheel sends many small deltas for each. A turn that is ignored
+// (a key or button held, the input lock on) also drops the part of a notch gathered before it.
 void onFrameMouseWheel(WPARAM wParam, LPARAM lParam) {
-    if (appState.inputLock || GET_KEYSTATE_WPARAM(wParam) != 0) return;
-    int delta = GET_WHEEL_DELTA_WPARAM(wParam);
-    if (delta == 0) return;
+    if (appState.inputLock || GET_KEYSTATE_WPARAM(wParam) != 0) {
+        appState.wheelRemainder = 0;
+        return;
+    }
+    int32_t notches = takeWheelNotches(&appState.wheelRemainder, GET_WHEEL_DELTA_WPARAM(wParam));
+    if (notches == 0) return;
     POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
     ScreenToClient(appState.view, &point);
-    mouseBinding(delta > 0 ? kMouseSlotWheelForward : kMouseSlotWheelBackward, point);
+    int slot = notches > 0 ? kMouseSlotWheelForward : kMouseSlotWheelBackward;
+    for (int32_t step = notches > 0 ? notches : -notches; step > 0; step--) mouseBinding(slot, point);
 }
 
 bool middleOrExtraButton(UINT message, WPARAM wParam, POINT viewPoint) {

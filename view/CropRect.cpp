@@ -24,7 +24,8 @@ int32_t roundHalfAway(double value) {
 int32_t floorToGrid(int32_t value, int32_t cell) { return cell * (value / cell); }
 
 // The rounding goes to the side with the smaller ratio number and the other side takes the remainder, so
-// width + height stays what the pointer asked for.
+// width + height stays what the pointer asked for. The product is formed before the division: t × (rw ÷ sum)
+// rounds the quotient first and lands just below an exact half (7:13 at t = 90 gives 31.4999…).
 void splitByRatio(const CropEditor* editor, int32_t extentSum, int32_t* extentW, int32_t* extentH) {
     const RatioPreset& ratio = selectedRatio(editor);
     int32_t total = extentSum + 2;
@@ -36,10 +37,10 @@ void splitByRatio(const CropEditor* editor, int32_t extentSum, int32_t* extentW,
     double sum = static_cast<double>(ratio.width) + ratio.height;
     int32_t width, height;
     if (editor->ratioOrientation == 1) {
-        width = roundHalfAway(total * (ratio.width / sum));
+        width = roundHalfAway(static_cast<double>(total) * ratio.width / sum);
         height = total - width;
     } else {
-        height = roundHalfAway(total * (ratio.height / sum));
+        height = roundHalfAway(static_cast<double>(total) * ratio.height / sum);
         width = total - height;
     }
     // An extreme ratio on a tiny band rounds one side to nothing; keep both at least one pixel.

@@ -44,6 +44,10 @@ void resetViewForNewImage();
 void onViewResize(int32_t clientW, int32_t clientH);
 void viewInnerSize(int32_t* width, int32_t* height);
 
+// Shows cursor resource `id` (0: the arrow; kNoEntryCursorId: the system's no-entry cursor) unless it is
+// the one the view set last.
+void setViewCursor(int id);
+
 // Right-button panning. `keys` is the MK_ flags of the message. A right press before the first crop
 // rectangle is committed dispatches command 5501 instead. The button chord is the caller's.
 void onViewRightButtonDown(int32_t x, int32_t y, uint32_t keys);

@@ -63,19 +63,13 @@ void setBar(int bar, bool shown, int32_t maximum, int32_t page, int32_t position
     SetScrollInfo(appState.view, bar, &info, TRUE);
 }
 
+// The system hides a bar whose page covers its range; the geometry shows a bar only with something to
+// scroll, so the window's client area always matches viewW × viewH.
 void setBars() {
     if (!appState.view) return;
     const ViewGeometry& g = geometry();
     setBar(SB_HORZ, g.horizontalBar, g.imageW - 1, g.srcW, g.srcX);
     setBar(SB_VERT, g.verticalBar, g.imageH - 1, g.srcH, g.srcY);
-}
-
-void setCursorId(int id) {
-    ViewGeometry& g = geometry();
-    if (id == g.currentCursorId) return;
-    HCURSOR cursor = LoadCursorW(appState.instance, MAKEINTRESOURCEW(id));
-    if (cursor) SetCursor(cursor);
-    g.currentCursorId = id;
 }
 
 ScrollRequest scrollRequestOf(int code) {
@@ -168,12 +162,24 @@ void updateScrollBars() {
     setBars();
 }
 
+// The id is always what is shown, the system's no-entry cursor included: a later request for the cursor
+// that was there before must load it again.
+void setViewCursor(int id) {
+    ViewGeometry& g = geometry();
+    if (id == g.currentCursorId) return;
+    HCURSOR cursor = id == kNoEntryCursorId ? LoadCursorW(nullptr, IDC_NO)
+                     : id == 0              ? LoadCursorW(nullptr, IDC_ARROW)
+                                            : LoadCursorW(appState.instance, MAKEINTRESOURCEW(id));
+    if (cursor) SetCursor(cursor);
+    g.currentCursorId = id;
+}
+
 void scrollViewBy(int32_t dx, int32_t dy) {
     if (!pictureShown()) return;
     syncZoom();
     ViewGeometry& g = geometry();
     scrollGeometryBy(&g, dx, dy);
-    if (appState.dragMode == 3) setCursorId(panCursorId(&g));
+    if (appState.dragMode == 3) setViewCursor(panCursorId(&g));
     if (appState.cropMode) refreshCropScreenRect();
     repaintNow();
     setBars();
@@ -319,7 +325,8 @@ void onViewPendingDragMove(int32_t x, int32_t y) {
         if (g.zoomedW < g.imageW || g.zoomedH < g.imageH) repaintNow();  // switches to the fast stretch mode
     } else {
         appState.dragMode = 4;
-        SetCursor(LoadCursorW(nullptr, IDC_NO));
+        g.currentCursorId = 0;  // the class cursor may have come back since an earlier drag
+        setViewCursor(kNoEntryCursorId);
     }
 }
 

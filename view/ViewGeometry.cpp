@@ -83,13 +83,27 @@ void placeScrollBars(ViewGeometry* geometry, int32_t verticalBarWidth, int32_t h
             vertical = true;
         }
     }
+    // Above 100 % the source extent can round up to the whole picture while the zoomed extent still exceeds
+    // the view by less than a zoomed pixel. Such a bar would have nothing to scroll, and the system hides a
+    // bar whose page covers its range: keeping its room would leave an unpainted strip. Dropping a bar only
+    // widens the other axis, so this ends.
+    const int32_t centreX = g.centreX, centreY = g.centreY;
+    for (;;) {
+        g.viewW = g.clientW - (vertical ? verticalBarWidth : 0);
+        g.viewH = g.clientH - (horizontal ? horizontalBarHeight : 0);
+        if (g.viewW < 0) g.viewW = 0;
+        if (g.viewH < 0) g.viewH = 0;
+        g.centreX = centreX;
+        g.centreY = centreY;
+        layoutView(geometry);
+        const bool idleHorizontal = horizontal && g.srcW >= g.imageW;
+        const bool idleVertical = vertical && g.srcH >= g.imageH;
+        if (!idleHorizontal && !idleVertical) break;
+        if (idleHorizontal) horizontal = false;
+        if (idleVertical) vertical = false;
+    }
     g.horizontalBar = horizontal;
     g.verticalBar = vertical;
-    g.viewW = g.clientW - (vertical ? verticalBarWidth : 0);
-    g.viewH = g.clientH - (horizontal ? horizontalBarHeight : 0);
-    if (g.viewW < 0) g.viewW = 0;
-    if (g.viewH < 0) g.viewH = 0;
-    layoutView(geometry);
 }
 
 int32_t scrollLimitX(const ViewGeometry* geometry) {

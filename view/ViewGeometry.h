@@ -11,6 +11,8 @@ constexpr double kMinZoom = 0.01;
 constexpr double kMaxZoom = 16.0;
 constexpr double kZoomStep = 0.1;
 constexpr int32_t kScrollLineStep = 20;  // image pixels per scroll-bar arrow click
+// The system's no-entry cursor in `currentCursorId`: never one of the program's cursor resources.
+constexpr int kNoEntryCursorId = -1;
 
 struct ScreenRect {
     int32_t left = 0;

@@ -363,6 +363,36 @@ TEST_F(ShellWindow, WheelZoomKeepsThePointUnderThePointer) {
     appState.inputLock = false;
 }
 
+// A fine wheel sends a notch in pieces: the zoom steps once per whole notch, a reversal answers within one
+// notch of the new direction, and a turn with a key held drops the pieces gathered before it.
+TEST_F(ShellWindow, FineWheelStepsOncePerNotch) {
+    start(widePath(writePicture(largePicture(), "large.jpg")));
+    setZoom(1.0);
+    POINT onScreen = {appState.viewState.geometry.viewW / 2, appState.viewState.geometry.viewH / 2};
+    ClientToScreen(appState.view, &onScreen);
+    auto wheel = [&](WORD keys, int delta) {
+        SendMessageW(appState.frame, WM_MOUSEWHEEL, MAKEWPARAM(keys, WORD(short(delta))),
+                     MAKELPARAM(onScreen.x, onScreen.y));
+    };
+    struct Row {
+        WORD keys;
+        int delta;
+        double zoom;  // after the message
+    };
+    const Row rows[] = {
+        {0, 30, 1.0}, {0, 30, 1.0}, {0, 30, 1.0}, {0, 30, 0.9},           // forward: out by one step
+        {0, 30, 0.9}, {0, 30, 0.9},                                       // half a notch forward ...
+        {0, -30, 0.9}, {0, -30, 0.9}, {0, -30, 0.9}, {0, -30, 1.0},       // ... is not owed by a turn back
+        {0, 240, 0.8}, {0, 10, 0.8}, {0, 110, 0.7},                       // two notches in one message
+        {0, 90, 0.7}, {MK_CONTROL, 30, 0.7}, {0, 30, 0.7}, {0, 90, 0.6},  // the key drops the 90
+    };
+    int i = 0;
+    for (const Row& row : rows) {
+        wheel(row.keys, row.delta);
+        EXPECT_NEAR(appState.zoomFactor, row.zoom, 1e-9) << "message " << i++ << ", delta " << row.delta;
+    }
+}
+
 TEST_F(ShellWindow, ScrollBarArrowsMoveTwentyPixels) {
     start(widePath(writePicture(largePicture(), "large.jpg")));
     setZoom(1.0);

@@ -206,6 +206,63 @@ TEST(CropRect, SplitRoundsTheSmallerSideAndKeepsTheSum) {
     }
 }
 
+// The rounded side is round(t × r ÷ (rw + rh)) with the product taken first: exact halves go up. Rows that
+// land on a half are where rounding the quotient rw ÷ (rw + rh) first drops a pixel.
+TEST(CropRect, SplitRoundsExactHalvesUp) {
+    struct Row {
+        int32_t rw, rh, t;  // t = width + height
+        int32_t width, height;
+    };
+    const Row rows[] = {
+        {7, 13, 90, 32, 58},     // 31.5
+        {3, 19, 55, 8, 47},      // 7.5
+        {1, 97, 147, 2, 145},    // 1.5
+        {13, 7, 90, 58, 32},     // the same halves on the height side
+        {19, 3, 55, 47, 8},
+        {97, 1, 147, 145, 2},
+        {1, 3, 6, 2, 4},         // 1.5
+        {3, 5, 4, 2, 2},         // 1.5
+        {1, 1, 3, 1, 2},         // the square rounds its height: 1.5
+        {1, 1, 5, 2, 3},
+        {4, 3, 700, 400, 300},   // no rounding at all
+        {7, 13, 91, 32, 59},     // 31.85, next to a half
+        {7, 13, 89, 31, 58},     // 31.15
+    };
+    for (const Row& row : rows) {
+        CropEditor editor = makeEditor(2000, 2000, 8, 8, {row.rw, row.rh}, 1);
+        int32_t ew = -1, eh = -1;
+        splitByRatio(&editor, row.t - 2, &ew, &eh);
+        EXPECT_EQ(ew, row.width - 1) << row.rw << ":" << row.rh << " t=" << row.t;
+        EXPECT_EQ(eh, row.height - 1) << row.rw << ":" << row.rh << " t=" << row.t;
+    }
+}
+
+// Every preset with both numbers up to 100 against exact integer rounding of t × r ÷ (rw + rh).
+TEST(CropRect, SplitMatchesExactRoundingForSmallPresets) {
+    CropEditor editor = makeEditor(2000, 2000, 8, 8, {1, 1}, 1);
+    int mismatches = 0;
+    for (int32_t rw = 1; rw <= 100; rw++) {
+        for (int32_t rh = 1; rh <= 100; rh++) {
+            editor.ratioPresets[1] = {rw, rh};
+            selectRatioPreset(&editor, 1);
+            const bool widthRounded = rw < rh;
+            const int32_t sum = rw + rh, r = widthRounded ? rw : rh;
+            for (int32_t t = 2; t <= 160; t++) {
+                int32_t rounded = (2 * t * r + sum) / (2 * sum);  // half up, in integers
+                if (rounded < 1) rounded = 1;
+                if (rounded > t - 1) rounded = t - 1;
+                const int32_t wantW = widthRounded ? rounded : t - rounded;
+                int32_t ew, eh;
+                splitByRatio(&editor, t - 2, &ew, &eh);
+                if ((ew != wantW - 1 || eh != t - wantW - 1) && ++mismatches <= 5) {
+                    ADD_FAILURE() << rw << ":" << rh << " t=" << t << " gave " << ew + 1 << "x" << eh + 1;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
 TEST(CropRect, ExtremeRatioNeverGivesANegativeExtent) {
     CropEditor editor = makeEditor(2000, 2000, 8, 8, {1, 9999}, 1);
     for (int32_t s = 0; s < 50; s++) {

@@ -173,6 +173,34 @@ TEST_F(ImageViewWindow, ResizeKeepsTheZoomAndRedoesTheBars) {
     expectClientMatchesGeometry();
 }
 
+// At 1600 % a picture 24 pixels wide needs 384 view pixels, one more than is left beside the vertical bar,
+// yet those 383 show all 24 columns: no horizontal bar, and the bottom strip it would take is painted.
+// Likewise for 18 rows against the 283 left above the horizontal bar.
+TEST_F(ImageViewWindow, NoIdleScrollBarAtHighZoom) {
+    struct Row {
+        uint32_t width, height;
+        int32_t x, y;  // a view pixel in the strip an idle bar's room would take
+    };
+    const Row rows[] = {{24, 100, 200, 295}, {100, 18, 395, 150}};
+    for (const Row& row : rows) {
+        showPicture(makeGradientPicture(row.width, row.height));
+        setZoom(16.0);
+        pumpMessages();
+        expectClientMatchesGeometry();
+        EXPECT_NE(g().horizontalBar, row.width == 24);
+        EXPECT_NE(g().verticalBar, row.height == 18);
+        RECT client;
+        GetClientRect(view, &client);
+        EXPECT_EQ(client.right, 400 - (g().verticalBar ? GetSystemMetrics(SM_CXVSCROLL) : 0));
+        EXPECT_EQ(client.bottom, 300 - (g().horizontalBar ? GetSystemMetrics(SM_CYHSCROLL) : 0));
+        InvalidateRect(view, nullptr, FALSE);
+        UpdateWindow(view);
+        POINT shown = picturePointAt(row.x, row.y);
+        EXPECT_NEAR(shown.x, viewToImageX(&g(), row.x, 0), 1) << row.width << "x" << row.height;
+        EXPECT_NEAR(shown.y, viewToImageY(&g(), row.y, 0), 1) << row.width << "x" << row.height;
+    }
+}
+
 TEST_F(ImageViewWindow, RightDragPansAndAPlainClickOpensTheMenu) {
     showPicture(makeGradientPicture(1000, 800));
     runZoomCommand(CMD_ZOOM_100);
@@ -209,14 +237,28 @@ TEST_F(ImageViewWindow, RightDragPansAndAPlainClickOpensTheMenu) {
     EXPECT_EQ(appState.dragMode, 0);
 }
 
+// The no-entry cursor is recorded as what the view shows, so a later request for the cursor shown before
+// the drag loads it again; a second such drag shows it again although the arrow came back in between.
 TEST_F(ImageViewWindow, RightDragOverAWhollyVisiblePictureHasNothingToPan) {
+    const HCURSOR noEntry = LoadCursorW(nullptr, IDC_NO), arrow = LoadCursorW(nullptr, IDC_ARROW);
     showPicture(makeGradientPicture(100, 100));
-    send(WM_RBUTTONDOWN, MK_RBUTTON, 200, 150);
-    send(WM_MOUSEMOVE, MK_RBUTTON, 230, 150);
-    EXPECT_EQ(appState.dragMode, 4);
-    send(WM_RBUTTONUP, 0, 230, 150);
-    EXPECT_EQ(appState.dragMode, 0);
-    EXPECT_EQ(gContextMenus, 0);
+    appState.viewState.geometry.currentCursorId = 0;
+    SetCursor(arrow);
+    for (int drag = 0; drag < 2; drag++) {
+        send(WM_RBUTTONDOWN, MK_RBUTTON, 200, 150);
+        send(WM_MOUSEMOVE, MK_RBUTTON, 230, 150);
+        EXPECT_EQ(appState.dragMode, 4);
+        EXPECT_EQ(GetCursor(), noEntry) << "drag " << drag;
+        EXPECT_EQ(g().currentCursorId, kNoEntryCursorId);
+        send(WM_RBUTTONUP, 0, 230, 150);
+        EXPECT_EQ(appState.dragMode, 0);
+        EXPECT_EQ(gContextMenus, 0);
+        SetCursor(arrow);  // what the class cursor does at the next move
+    }
+    SetCursor(noEntry);
+    setViewCursor(0);  // the arrow was the view's choice before the drags: it is loaded again
+    EXPECT_EQ(GetCursor(), arrow);
+    EXPECT_EQ(g().currentCursorId, 0);
 }
 
 TEST_F(ImageViewWindow, RightPressBeforeTheFirstRectangleCancelsCropMode) {
