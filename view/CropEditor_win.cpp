@@ -35,14 +35,6 @@ void repaintView() {
     UpdateWindow(appState.view);
 }
 
-void setCropCursor(int id) {
-    ViewGeometry& g = geometry();
-    if (id == g.currentCursorId) return;
-    HCURSOR cursor = id == 0 ? LoadCursorW(nullptr, IDC_ARROW) : LoadCursorW(appState.instance, MAKEINTRESOURCEW(id));
-    if (cursor) SetCursor(cursor);
-    g.currentCursorId = id;
-}
-
 // The XOR pen on a DC of the view: the stock DC pen in grey.
 struct XorDc {
     HDC dc;
@@ -314,7 +306,7 @@ void onCropHover(int x, int y) {
     case 3: {
         HitResult hit = hitTestCrop(geometry().cropScreenRect, x, y, ratioLocked());
         cropEditor->hitZone = hit.zone;
-        setCropCursor(hit.cursorId);
+        setViewCursor(hit.cursorId);
         break;
     }
     }

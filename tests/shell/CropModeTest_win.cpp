@@ -271,6 +271,18 @@ TEST_F(CropMode, RatioListAppliesOnlyTheFinalChoiceAndEscClosesItOnly) {
     EXPECT_EQ(SendMessageW(box, CB_GETCOUNT, 0, 0), 10);
     SetFocus(box);
     typeKeys({VK_DOWN, VK_DOWN, VK_DOWN});  // open, then over 1024:768 and 1:1
+    // The items are drawn: the selected one in the highlight colour.
+    COMBOBOXINFO info = {};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetComboBoxInfo(box, &info));
+    RECT list;
+    GetWindowRect(info.hwndList, &list);
+    int highlighted = 0;
+    HDC screen = GetDC(nullptr);
+    for (int y = list.top; y < list.bottom; y += 2)
+        for (int x = list.left; x < list.right; x += 4) highlighted += GetPixel(screen, x, y) == RGB(232, 255, 255);
+    ReleaseDC(nullptr, screen);
+    EXPECT_GT(highlighted, 20) << "the owner-drawn items reach the drawing code";
     typeKeys({VK_ESCAPE});
     EXPECT_TRUE(appState.cropMode) << "Esc closed the list, not crop mode";
     EXPECT_EQ(appState.cropEditor->selectedPreset, 0);
@@ -467,4 +479,96 @@ TEST_F(CropMode, PresetsEditorOpensBelowTheBoxAndItsOkRefitsTheRectangle) {
     EXPECT_EQ(gSettings.ratioPresets[3].width, 9999);
     loadRatioPresets(&gSettings);
     EXPECT_EQ(gSettings.ratioPresets[3].width, 9999) << "written to the settings file";
+}
+
+namespace {
+
+COLORREF screenPixel(POINT point) {
+    HDC dc = GetDC(nullptr);
+    COLORREF colour = GetPixel(dc, point.x, point.y);
+    ReleaseDC(nullptr, dc);
+    return colour;
+}
+
+}  // namespace
+
+TEST_F(CropMode, APressRemovesTheCrosshairWhereItWasAndStartsInsideThePicture) {
+    clickCropButton();
+    const POINT onLine = screenOf(300, 100);
+    const COLORREF clean = screenPixel(onLine);
+    mouseAt(screenOf(200, 100));
+    ASSERT_NE(screenPixel(onLine), clean) << "the crosshair runs through the pointer's row";
+    // A press in the grey margin above and left of the picture.
+    POINT margin = screenOf(0, 0);
+    margin.x -= 20;
+    margin.y -= 20;
+    mouseAt(margin);
+    press(margin);
+    EXPECT_EQ(screenPixel(onLine), clean) << "no crosshair stays behind";
+    EXPECT_EQ(rect().left, 0);
+    EXPECT_EQ(rect().top, 0);
+    release(margin);
+    mouseAt(screenOf(100, 80));
+    press(screenOf(100, 80));
+    release(screenOf(100, 80));
+    EXPECT_RECT(rect(), 0, 0, 100, 80);
+}
+
+TEST_F(CropMode, ALockedEdgeDragPullsThePartnerAndLeavesNoStrayOutline) {
+    clickCropButton();
+    drawRectangle(40, 40, 200, 150);
+    HWND box = GetDlgItem(appState.cropToolbar, IDC_CROP_PRESET);
+    SendMessageW(box, CB_SETCURSEL, 2, 0);  // 1:1, picked with the list closed (the wheel)
+    SendMessageW(appState.cropToolbar, WM_COMMAND, MAKEWPARAM(IDC_CROP_PRESET, CBN_SELCHANGE), LPARAM(box));
+    settleInput();
+    // (32, 32)–(200, 150): t = 288, so 144 × 144.
+    ASSERT_EQ(describe(rect()), describe(CropRect{32, 32, 175, 175}));
+    const POINT passedColumn = screenOf(185, 100), passedRow = screenOf(100, 185);
+    const COLORREF columnBefore = screenPixel(passedColumn), rowBefore = screenPixel(passedRow);
+    mouseAt(screenOf(175, 100));
+    press(screenOf(175, 100));
+    mouseAt(screenOf(185, 100));
+    mouseAt(screenOf(195, 100));
+    ASSERT_EQ(appState.cropState, 4);
+    EXPECT_EQ(screenPixel(passedColumn), columnBefore) << "the outline of the step before is gone";
+    EXPECT_EQ(screenPixel(passedRow), rowBefore) << "the outline of the step before is gone";
+    release(screenOf(195, 100));
+    EXPECT_RECT(rect(), 32, 32, 195, 195);
+    EXPECT_EQ(field(IDC_CROP_FIELD_BOTTOM), "195");
+}
+
+TEST_F(CropMode, DeactivationWhileDrawingEndsTheDragWithCropMode) {
+    clickCropButton();
+    mouseAt(screenOf(40, 40));
+    press(screenOf(40, 40));
+    mouseAt(screenOf(100, 100));
+    ASSERT_EQ(appState.cropState, 2);
+    ASSERT_EQ(GetCapture(), appState.view);
+    SendMessageW(appState.frame, WM_ACTIVATEAPP, FALSE, 0);
+    EXPECT_FALSE(appState.cropMode);
+    EXPECT_EQ(appState.dragMode, 0);
+    EXPECT_EQ(GetCapture(), nullptr);
+    release(screenOf(100, 100));
+    EXPECT_FALSE(appState.cropMode);
+}
+
+TEST_F(CropMode, DisplayCopyFailureUndoesEverythingCropModeHadStarted) {
+    MessageBoxAnswerer answerer(IDOK);
+    uint8_t* pixels = appState.picture->pixels;
+    appState.picture->pixels = nullptr;  // the display copy cannot be made
+    SendMessageW(appState.toolbar2, TB_CHECKBUTTON, CMD_CROP, TRUE);
+    SendMessageW(appState.frame, WM_COMMAND, CMD_CROP, 0);
+    appState.picture->pixels = pixels;
+    std::vector<MessageBoxAnswerer::Box> boxes = answerer.boxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, languageText(TXT_ERROR_NO_DISPLAY_MEMORY));
+    EXPECT_FALSE(appState.cropMode);
+    EXPECT_EQ(appState.cropEditor, nullptr);
+    EXPECT_FALSE(appState.inputLock);
+    EXPECT_FALSE(appState.cropKeysEnabled);
+    EXPECT_EQ(toolbarState(appState.toolbar1, CMD_OPEN), TBSTATE_ENABLED);
+    EXPECT_EQ(toolbar2State(CMD_CROP), TBSTATE_ENABLED) << "shown unchecked again";
+    // Nothing is left blocking the next try.
+    clickCropButton();
+    EXPECT_TRUE(appState.cropMode);
 }
