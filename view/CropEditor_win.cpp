@@ -229,7 +229,7 @@ CropOutcome endCropEditor(bool accept, bool* cutFailed) {
     CropOutcome outcome;
     CropEditor* cropEditor = editor();
     if (!cropEditor) return outcome;
-    HCURSOR oldCursor = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     endViewDrag();
     closePresetsEditor();
     setOverlay(nullptr);
@@ -245,7 +245,7 @@ CropOutcome endCropEditor(bool accept, bool* cutFailed) {
     appState.cropState = 0;
     destroyEditor();
     geometry().currentCursorId = 0;
-    SetCursor(oldCursor ? LoadCursorW(nullptr, IDC_ARROW) : nullptr);
+    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     return outcome;
 }
 
