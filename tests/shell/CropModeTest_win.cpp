@@ -218,6 +218,32 @@ TEST_F(CropMode, FieldsClampTypedValuesAndALockedPresetRefits) {
     ASSERT_EQ(appState.cropState, 3);
     EXPECT_RECT(rect(), 0, 0, 319, 239);
 
+    // The left arrow steps by the grid cell, 4 and 16 cells once held; the right arrow by one pixel.
+    HWND leftSpin = GetDlgItem(appState.cropToolbar, IDC_CROP_LEFT_SPIN);
+    UDACCEL accel[4] = {};
+    ASSERT_EQ(SendMessageW(leftSpin, UDM_GETACCEL, 4, LPARAM(accel)), 3);
+    EXPECT_EQ(accel[0].nInc, 16u);
+    EXPECT_EQ(accel[1].nSec, 2u);
+    EXPECT_EQ(accel[1].nInc, 64u);
+    EXPECT_EQ(accel[2].nSec, 4u);
+    EXPECT_EQ(accel[2].nInc, 256u);
+    RECT arrows;
+    GetWindowRect(leftSpin, &arrows);
+    POINT up = {(arrows.left + arrows.right) / 2, arrows.top + 3};
+    mouseAt(up);
+    mouseAt(up, MOUSEEVENTF_LEFTDOWN);
+    mouseAt(up, MOUSEEVENTF_LEFTUP);
+    EXPECT_EQ(rect().left, 16) << "one click on the up arrow";
+    HWND rightSpin = GetDlgItem(appState.cropToolbar, IDC_CROP_RIGHT_SPIN);
+    GetWindowRect(rightSpin, &arrows);
+    POINT down = {(arrows.left + arrows.right) / 2, arrows.bottom - 3};
+    mouseAt(down);
+    mouseAt(down, MOUSEEVENTF_LEFTDOWN);
+    mouseAt(down, MOUSEEVENTF_LEFTUP);
+    EXPECT_EQ(rect().right, 318) << "one click on the down arrow";
+    SetFocus(appState.frame);
+    settleInput();
+
     // 13 with a 16-pixel grid is 0; a right edge past the picture is its last column.
     typeInto(IDC_CROP_FIELD_LEFT, {'3', '3'});
     EXPECT_EQ(rect().left, 32);
