@@ -30,6 +30,7 @@ struct CropEditor {
     int32_t pointerY = -1;
     int32_t anchorViewX = 0;
     int32_t anchorViewY = 0;
+    bool liveFigureHidden = false;  // the ratio list is open over the view: the live figure is off
     void* dottedPen = nullptr;  // pen handle of the outline at rest, created and deleted with crop mode
     int32_t moveExtentW = 0;
     int32_t moveExtentH = 0;

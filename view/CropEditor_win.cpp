@@ -104,6 +104,40 @@ void paintDottedOutline(HDC dc) {
 
 void setOverlay(void (*painter)(HDC__*)) { appState.viewState.overlayPainter = painter; }
 
+// A repaint wipes the live figure from the repainted part only (the paint is clipped to it): drawing the
+// figure again there keeps every pixel of it on screen, as the next XOR removal expects.
+void paintLiveFigure(HDC dc) {
+    CropEditor* cropEditor = editor();
+    if (!cropEditor || cropEditor->liveFigureHidden) return;
+    const ViewGeometry& g = geometry();
+    int32_t x = cropEditor->pointerX, y = cropEditor->pointerY;
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
+    SetDCPenColor(dc, kXorGrey);
+    int oldRop = SetROP2(dc, R2_XORPEN);
+    switch (appState.cropState) {
+    case 0:
+        if (x == kNoPoint) break;
+        MoveToEx(dc, g.dstX, y, nullptr);
+        LineTo(dc, g.dstX + g.dstW, y);
+        MoveToEx(dc, x, g.dstY, nullptr);
+        LineTo(dc, x, g.dstY + g.dstH);
+        break;
+    case 1:
+    case 2:
+        if (x != kNoPoint) closedPath(dc, cropEditor->anchorViewX, cropEditor->anchorViewY, x, y);
+        break;
+    case 4:
+        // At the press the view is painted with the outline as its overlay; after that, here.
+        if (appState.dragMode != 0) {
+            const ScreenRect& r = g.cropScreenRect;
+            closedPath(dc, r.left, r.top, r.right, r.bottom);
+        }
+        break;
+    }
+    SetROP2(dc, oldRop);
+    SelectObject(dc, oldPen);
+}
+
 void setMainButtonsEnabled(bool enabled) {
     for (int command : {CMD_OPEN, CMD_SAVE_AS, CMD_FILE_LIST})
         SendMessageW(appState.toolbar1, TB_SETSTATE, WPARAM(command),
@@ -209,6 +243,7 @@ bool enterCropMode() {
     }
     appState.cropState = 0;
     setOverlay(nullptr);
+    appState.viewState.livePainter = paintLiveFigure;
     appState.cropMode = true;
     if (!buildCropPanel()) {
         bool cutFailed = false;
@@ -233,6 +268,7 @@ CropOutcome endCropEditor(bool accept, bool* cutFailed) {
     endViewDrag();
     closePresetsEditor();
     setOverlay(nullptr);
+    appState.viewState.livePainter = nullptr;
     outcome = endCropDisplay(cropEditor, appState.picture, accept, cutFailed);
     storeRatioPresets(cropEditor, gSettings.ratioPresets + 1, &gSettings.selectedPreset);
     saveRatioPresets(gSettings);
@@ -433,4 +469,5 @@ void toggleLiveFigure() {
     if (!cropEditor) return;
     if (appState.cropState == 0) xorCrosshair(cropEditor->pointerX, cropEditor->pointerY);
     else if (appState.cropState == 1) xorBand(cropEditor->pointerX, cropEditor->pointerY);
+    cropEditor->liveFigureHidden = !cropEditor->liveFigureHidden;
 }

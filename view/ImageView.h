@@ -16,6 +16,9 @@ struct ViewState {
     ViewGeometry geometry;
     // Paints the crop outline over the picture in crop mode while no drag is on; set by the crop editing.
     void (*overlayPainter)(HDC__* dc) = nullptr;
+    // Draws the crop editing's live XOR figure (crosshair, band, dragged outline) again over a repainted
+    // part, so that the screen keeps matching what the editing will remove next.
+    void (*livePainter)(HDC__* dc) = nullptr;
 };
 
 // Geometry and scroll bars.

@@ -135,6 +135,7 @@ void paintPicture(HDC dc, HBRUSH brush) {
     // Rows are stored bottom-up, so the source rectangle's y counts from the bottom.
     StretchDIBits(dc, g.dstX, g.dstY, g.dstW, g.dstH, g.srcX, g.imageH - g.srcY - g.srcH, g.srcW, g.srcH,
                   picture->pixels, reinterpret_cast<const BITMAPINFO*>(&picture->header), DIB_RGB_COLORS, SRCCOPY);
+    if (appState.cropMode && appState.viewState.livePainter) appState.viewState.livePainter(dc);
     if (appState.cropMode && appState.dragMode == 0 && appState.viewState.overlayPainter) {
         appState.viewState.overlayPainter(dc);
     }

@@ -598,3 +598,29 @@ TEST_F(CropMode, DisplayCopyFailureUndoesEverythingCropModeHadStarted) {
     clickCropButton();
     EXPECT_TRUE(appState.cropMode);
 }
+
+TEST_F(CropMode, ARepaintedPartKeepsTheCrosshairAndTheBandThatTheNextMoveRemoves) {
+    clickCropButton();
+    const POINT onRow = screenOf(300, 100), onBandEdge = screenOf(300, 150);
+    const COLORREF rowClean = screenPixel(onRow), bandClean = screenPixel(onBandEdge);
+    mouseAt(screenOf(200, 100));
+    ASSERT_NE(screenPixel(onRow), rowClean);
+    // Part of the view painted again for an outside reason (a window that covered it went away).
+    const ViewGeometry& g = appState.viewState.geometry;
+    RECT part = {g.dstX + 250, g.dstY + 50, g.dstX + 350, g.dstY + 200};
+    InvalidateRect(appState.view, &part, FALSE);
+    UpdateWindow(appState.view);
+    EXPECT_NE(screenPixel(onRow), rowClean) << "the crosshair is still shown after the repaint";
+    mouseAt(screenOf(220, 130));
+    EXPECT_EQ(screenPixel(onRow), rowClean) << "moving on leaves nothing of the old crosshair";
+
+    // The band the same way.
+    mouseAt(screenOf(40, 40));
+    press(screenOf(40, 40));
+    release(screenOf(40, 40));
+    mouseAt(screenOf(300, 150));
+    InvalidateRect(appState.view, &part, FALSE);
+    UpdateWindow(appState.view);
+    mouseAt(screenOf(200, 120));
+    EXPECT_EQ(screenPixel(onBandEdge), bandClean) << "moving on leaves nothing of the old band";
+}
