@@ -20,6 +20,7 @@
 #include "shell/PictureLoad.h"
 #include "shell/ShellWindows.h"
 #include "shell/Toolbars.h"
+#include "ui/OptionDialogs.h"
 #include "view/ImageView.h"
 
 namespace {

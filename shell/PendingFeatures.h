@@ -29,9 +29,7 @@ void checkFolderWatch();
 void releaseFileList();
 
 
-// Option dialogs, help and about.
-void showCustomizeDialog();
-void showOptionsDialog();
+// Help and about.
 void showHelp();
 void showAbout();
 
@@ -40,6 +38,8 @@ void showAbout();
 
 // Crop mode only: the largest centred selection, with the panel's readouts.
 void selectMaximalCrop();
+// Crop mode only: the panel's controls placed again with the metrics of a new interface font.
+void relayoutCropPanel();
 
 // Help's use of the HTML Help control at start and exit.
 void initHelp();

@@ -25,12 +25,11 @@ void checkFolderWatch() {}
 void releaseFileList() {}
 
 
-void showCustomizeDialog() {}
-void showOptionsDialog() {}
 void showHelp() {}
 void showAbout() {}
 
 void selectMaximalCrop() {}
+void relayoutCropPanel() {}
 
 void initHelp() {}
 void uninitHelp() {}
