@@ -82,6 +82,23 @@ int listTextWidth(HWND dialog, const std::string& text) {
     return size.cx;
 }
 
+struct CellInk {
+    int dark;  // text in the window-text colour
+    int grey;  // text in the inactive column's grey
+};
+
+// The pixels of a cell of the command list as it is painted now.
+CellInk cellInk(HWND dialog, int row, int column) {
+    HWND list = listView(dialog);
+    RedrawWindow(list, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+    RECT cell = {};
+    cell.top = column;
+    cell.left = LVIR_LABEL;
+    SendMessageW(list, LVM_GETSUBITEMRECT, WPARAM(row), reinterpret_cast<LPARAM>(&cell));
+    WindowPixels pixels(list);
+    return {pixels.countDark(cell), pixels.countColour(cell, RGB(128, 128, 128))};
+}
+
 std::vector<CommandBinding> liveAccelerators() {
     CommandBinding entries[kBindingRowCount];
     int count = copyAcceleratorTable(appState.acceleratorTable, entries);
@@ -140,6 +157,11 @@ TEST_F(CustomizeDialog, ListsTheBindingsAndRefusesWhatIsInUse) {
         EXPECT_TRUE(IsWindowVisible(keys));
         EXPECT_FALSE(IsWindowVisible(triggers));
         EXPECT_TRUE(isChecked(dialog, IDC_CUSTOMIZE_KEYBOARD_PAGE));
+        // The mouse column is grey on the keyboard page; keys and commands are in the text colour.
+        EXPECT_GT(cellInk(dialog, kOpenRow, 1).dark, 10);
+        EXPECT_GT(cellInk(dialog, kOpenRow, 0).dark, 10);
+        EXPECT_EQ(cellInk(dialog, kZoomInRow, 2).dark, 0);
+        EXPECT_GT(cellInk(dialog, kZoomInRow, 2).grey, 0);
 
         // Nothing chosen: the row is asked for, then the key.
         EXPECT_EQ(assign(dialog, boxes), languageText(TXT_NO_ROW_SELECTED));
@@ -215,6 +237,11 @@ TEST_F(CustomizeDialog, MousePageMovesTriggersAndEachPageRestoresOnlyItself) {
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(dialog, IDC_CUSTOMIZE_TRIGGERS)));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_CUSTOMIZE_CTRL)));
         EXPECT_FALSE(IsWindowEnabled(GetDlgItem(dialog, IDC_CUSTOMIZE_SHIFT)));
+        // Now the key column is the grey one.
+        EXPECT_EQ(cellInk(dialog, kOpenRow, 1).dark, 0);
+        EXPECT_GT(cellInk(dialog, kOpenRow, 1).grey, 0);
+        EXPECT_GT(cellInk(dialog, kOpenRow, 0).dark, 10);
+        EXPECT_GT(cellInk(dialog, kZoomInRow, 2).dark, 10);
         // The middle button runs 5220: refused for zoom in until it is removed there.
         selectRow(dialog, kZoomInRow);
         chooseEntry(dialog, IDC_CUSTOMIZE_TRIGGERS, languageText(20202));
