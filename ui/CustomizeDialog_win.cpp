@@ -277,7 +277,8 @@ LRESULT drawListItem(const CustomizeDialog& record, NMLVCUSTOMDRAW* draw) {
 INT_PTR onCustomizeNotify(HWND dialog, const NMHDR* header) {
     CustomizeDialog* record = dialogRecord(dialog);
     if (!record || header->hwndFrom != record->list || header->code != NM_CUSTOMDRAW) return FALSE;
-    SetWindowLongPtrW(dialog, DWLP_MSGRESULT, drawListItem(*record, reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(header))));
+    NMLVCUSTOMDRAW* draw = reinterpret_cast<NMLVCUSTOMDRAW*>(const_cast<NMHDR*>(header));
+    SetWindowLongPtrW(dialog, DWLP_MSGRESULT, drawListItem(*record, draw));
     return TRUE;
 }
 

@@ -132,7 +132,8 @@ TEST_F(CustomizeDialog, ListsTheBindingsAndRefusesWhatIsInUse) {
         ASSERT_EQ(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0), kBindingRowCount);
         // Three columns that fill the client width less a scroll bar.
         int key = listTextWidth(dialog, "BackSpace");
-        int mouse = std::max(listTextWidth(dialog, languageText(20201)), listTextWidth(dialog, languageText(20206))) + 12;
+        int mouse =
+            std::max(listTextWidth(dialog, languageText(20201)), listTextWidth(dialog, languageText(20206))) + 12;
         RECT client;
         GetClientRect(list, &client);
         EXPECT_EQ(columnWidth(dialog, 1), key + 12);

@@ -33,8 +33,8 @@ inline DialogRun& dialogRun() {
 inline BOOL CALLBACK findFrameDialog(HWND window, LPARAM found) {
     wchar_t className[16] = {};
     GetClassNameW(window, className, 16);
-    if (std::wstring(className) != L"#32770" || !IsWindowVisible(window) || GetWindow(window, GW_OWNER) != appState.frame)
-        return TRUE;
+    bool ours = std::wstring(className) == L"#32770" && GetWindow(window, GW_OWNER) == appState.frame;
+    if (!ours || !IsWindowVisible(window)) return TRUE;
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
 }

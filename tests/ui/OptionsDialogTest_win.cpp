@@ -85,7 +85,8 @@ TEST_F(OptionsDialog, OffersModulesFacesAndTheCurrentChoices) {
     bool ran = withDialog(showOptionsDialog, [&](HWND dialog) {
         HWND languages = GetDlgItem(dialog, IDC_OPTIONS_LANGUAGE);
         std::set<std::string> modules;
-        for (int i = 0; i < SendMessageW(languages, CB_GETCOUNT, 0, 0); ++i) modules.insert(itemText(languages, i, true));
+        int listed = int(SendMessageW(languages, CB_GETCOUNT, 0, 0));
+        for (int i = 0; i < listed; ++i) modules.insert(itemText(languages, i, true));
         EXPECT_EQ(modules, (std::set<std::string>{"English", "Japanese"}));
         EXPECT_EQ(selectedItem(dialog, IDC_OPTIONS_LANGUAGE), "English");
         // Faces: no vertical variants, no name twice (A to Z folded), the current one selected.
