@@ -29,8 +29,10 @@ bool sameNameNoCase(const char16_t* a, size_t aLength, const char16_t* b) {
     return aLength == textLength16(b) && compareNoCaseAscii(a, b) == 0;
 }
 
+// Inserted at the end, never sorted, even when a template gives the list a sorting style: the
+// returned position must stay the current module's.
 void addToComboBox(void* context, const char16_t* name) {
-    SendMessageW(static_cast<HWND>(context), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(asWide(name)));
+    SendMessageW(static_cast<HWND>(context), CB_INSERTSTRING, WPARAM(-1), reinterpret_cast<LPARAM>(asWide(name)));
 }
 
 }  // namespace

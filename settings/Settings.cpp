@@ -3,6 +3,7 @@
 #include "common/PathUtil.h"
 #include "engine/OsFile.h"
 #include "settings/SettingsFile.h"
+#include "shell/CommandIds.h"
 
 Settings gSettings;
 
@@ -126,6 +127,14 @@ bool saveSettings(const Settings& settings, const FramePlacement& placement, con
     writer.writeInt(kSlotMarkerCopyMode, settings.markerCopyMode);
 
     int32_t count = acceleratorCount < 0 ? 0 : acceleratorCount > kMaxKeyBindings ? kMaxKeyBindings : acceleratorCount;
+    // An empty slot reads back as "use the defaults": a user who removed every key would get them all
+    // back. One unbound record (key 0) keeps "no keys" instead.
+    CommandBinding unbound;
+    unbound.command = CMD_OPEN;
+    if (count == 0) {
+        accelerators = &unbound;
+        count = 1;
+    }
     uint8_t block[6 * kMaxKeyBindings];
     for (int32_t i = 0; i < count; i++) {
         uint8_t* p = block + 6 * i;

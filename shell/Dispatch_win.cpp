@@ -21,6 +21,7 @@
 #include "shell/ShellWindows.h"
 #include "shell/Toolbars.h"
 #include "view/CropMode.h"
+#include "ui/OptionDialogs.h"
 #include "view/ImageView.h"
 
 namespace {

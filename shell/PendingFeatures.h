@@ -16,9 +16,7 @@ void checkFolderWatch();
 void releaseFileList();
 
 
-// Option dialogs, help and about.
-void showCustomizeDialog();
-void showOptionsDialog();
+// Help and about.
 void showHelp();
 void showAbout();
 

@@ -13,8 +13,6 @@ void checkFolderWatch() {}
 void releaseFileList() {}
 
 
-void showCustomizeDialog() {}
-void showOptionsDialog() {}
 void showHelp() {}
 void showAbout() {}
 

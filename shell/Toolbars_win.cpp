@@ -17,6 +17,7 @@
 #include "shell/ShellWindows.h"
 #include "shell/PendingFeatures.h"
 #include "settings/TextIds.h"
+#include "view/CropMode.h"
 #include "view/ImageView.h"
 #include "view/ViewGeometry.h"
 #include "ui/ControlFactory.h"
@@ -456,6 +457,30 @@ LRESULT CALLBACK zoomLabelProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
+struct FontSwap {
+    HFONT oldFont;
+    HFONT newFont;
+};
+
+BOOL CALLBACK swapControlFont(HWND control, LPARAM context) {
+    const FontSwap* swap = reinterpret_cast<const FontSwap*>(context);
+    if (reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)) == swap->oldFont)
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(swap->newFont), TRUE);
+    return TRUE;
+}
+
+// Every control that shows the interface font, wherever it was made (bars, crop panel, file list),
+// takes the new one; each is found by the font it holds rather than by name.
+void giveNewUiFont(HFONT oldFont) {
+    if (!oldFont) return;
+    FontSwap swap = {oldFont, appState.uiFont};
+    for (HWND top : {appState.frame, appState.fileListWindow}) {
+        if (!top) continue;
+        swapControlFont(top, reinterpret_cast<LPARAM>(&swap));
+        EnumChildWindows(top, swapControlFont, reinterpret_cast<LPARAM>(&swap));
+    }
+}
+
 void setEnabledState(HWND toolbar, int command, bool enabled) {
     SendMessageW(toolbar, TB_SETSTATE, WPARAM(command),
                  MAKELPARAM(enabled ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE, 0));
@@ -541,8 +566,15 @@ void destroyBars() {
 }
 
 void relayoutBars() {
-    destroyUiFont();
-    createUiFont();
+    // The old font is deleted only once no control holds it any more: a control left with a deleted
+    // font measures and paints with whatever the handle then is.
+    HFONT oldFont = appState.uiFont;
+    appState.uiFont = nullptr;
+    if (!createUiFont()) {
+        appState.uiFont = oldFont;
+        return;
+    }
+    giveNewUiFont(oldFont);
     SendMessageW(appState.rebar, WM_SETFONT, reinterpret_cast<WPARAM>(appState.uiFont), TRUE);
     applyButtonHeight(appState.toolbar1);
     placeZoomGroup();
@@ -555,12 +587,16 @@ void relayoutBars() {
         // Band 2 shows the crop toolbar meanwhile; it follows the new height and keeps its width.
         applyButtonHeight(appState.cropToolbar);
         setSecondBand(appState.cropToolbar, bandMinWidth(1), false);
+        if (appState.cropMode) relayoutCropPanel();
     } else {
         setSecondBand(appState.toolbar2, toolbarFullWidth(appState.toolbar2), false);
     }
     maximizeSecondBandIfOneRow();
     updateTooltips(TTM_SETTOOLINFOW);
+    HWND fileList = appState.fileListWindow ? GetDlgItem(appState.fileListWindow, IDC_FILE_LIST_BOX) : nullptr;
+    if (fileList) SendMessageW(fileList, LB_SETITEMHEIGHT, 0, appState.metrics.textHeight + 2);
     refreshToolbar1States();
+    DeleteObject(oldFont);
 }
 
 void updateTooltips(UINT message) {

@@ -369,6 +369,14 @@ void relayoutCropPanel() {
     int width = layoutPanel(false);
     fillRatioBox();
     placeCropToolbar(width);
+    // The mode's name in the title follows a change of language.
+    if (appState.cropState >= 3) {
+        showSizeReadout(cropWidth(editor()->rect), cropHeight(editor()->rect));
+    } else {
+        TextBuffer title;
+        loadText(CMD_CROP, &title);
+        SetWindowTextW(appState.frame, asWide(textChars(&title)));
+    }
 }
 
 void fillRatioBox() {
