@@ -474,11 +474,8 @@ BOOL CALLBACK swapControlFont(HWND control, LPARAM context) {
 void giveNewUiFont(HFONT oldFont) {
     if (!oldFont) return;
     FontSwap swap = {oldFont, appState.uiFont};
-    for (HWND top : {appState.frame, appState.fileListWindow}) {
-        if (!top) continue;
-        swapControlFont(top, reinterpret_cast<LPARAM>(&swap));
-        EnumChildWindows(top, swapControlFont, reinterpret_cast<LPARAM>(&swap));
-    }
+    for (HWND top : {appState.frame, appState.fileListWindow})
+        if (top) EnumChildWindows(top, swapControlFont, reinterpret_cast<LPARAM>(&swap));
 }
 
 void setEnabledState(HWND toolbar, int command, bool enabled) {
