@@ -14,6 +14,7 @@
 #include "shell/CommandIds.h"
 #include "shell/Dispatch.h"
 #include "shell/Menus.h"
+#include "shell/Toolbars.h"
 #include "view/CropEditor.h"
 #include "view/CropMode.h"
 #include "view/ImageView.h"
@@ -623,4 +624,27 @@ TEST_F(CropMode, ARepaintedPartKeepsTheCrosshairAndTheBandThatTheNextMoveRemoves
     UpdateWindow(appState.view);
     mouseAt(screenOf(200, 120));
     EXPECT_EQ(screenPixel(onBandEdge), bandClean) << "moving on leaves nothing of the old band";
+}
+
+TEST_F(CropMode, ALargerInterfaceFontReachesThePanelWhichIsPlacedAgain) {
+    clickCropButton();
+    drawRectangle(40, 40, 200, 150);
+    HWND left = GetDlgItem(appState.cropToolbar, IDC_CROP_FIELD_LEFT);
+    HWND box = GetDlgItem(appState.cropToolbar, IDC_CROP_PRESET);
+    const RECT boxBefore = rectInParent(box);
+    const int32_t height = gSettings.fontHeight;
+    gSettings.fontHeight = height < 0 ? height - 6 : -18;
+    relayoutBars();
+    for (int id : {IDC_CROP_FIELD_LEFT, IDC_CROP_FIELD_TOP, IDC_CROP_FIELD_RIGHT, IDC_CROP_FIELD_BOTTOM, IDC_CROP_PRESET,
+                   int(TXT_CROP_LEFT), int(TXT_RATIO_LABEL)}) {
+        HFONT font = reinterpret_cast<HFONT>(SendMessageW(GetDlgItem(appState.cropToolbar, id), WM_GETFONT, 0, 0));
+        LOGFONTW described = {};
+        EXPECT_EQ(font, appState.uiFont) << "control " << id;
+        EXPECT_NE(GetObjectW(font, sizeof described, &described), 0) << "control " << id << " holds a live font";
+    }
+    EXPECT_GT(rectInParent(box).left, boxBefore.left) << "wider labels and fields push the ratio box right";
+    EXPECT_EQ(rectInParent(left).bottom - rectInParent(left).top, appState.metrics.lineHeight);
+    EXPECT_EQ(windowText(appState.frame), readout(169, 119)) << "the readout stays";
+    gSettings.fontHeight = height;
+    relayoutBars();
 }
