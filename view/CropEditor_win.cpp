@@ -171,8 +171,10 @@ void destroyEditor() {
 int32_t pixelColumn(int32_t x) { return viewToImageX(&geometry(), x, centreBiasX(&geometry())); }
 int32_t pixelRow(int32_t y) { return viewToImageY(&geometry(), y, centreBiasY(&geometry())); }
 
-// The rectangle at rest after a commit or a maximal selection: panel, outline, shading, navigation.
+// The rectangle at rest after a commit or a maximal selection: panel, outline, shading, navigation. The
+// hit zone waits for the pointer's next move over the new outline.
 void showCommittedRectangle() {
+    editor()->hitZone = 0;
     refreshCropScreenRect();
     writeCropFieldsAfterCommit();
     showSizeReadout(cropWidth(editor()->rect), cropHeight(editor()->rect));

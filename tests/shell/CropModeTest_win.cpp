@@ -521,17 +521,20 @@ COLORREF screenPixel(POINT point) {
 
 TEST_F(CropMode, APressRemovesTheCrosshairWhereItWasAndStartsInsideThePicture) {
     clickCropButton();
-    const POINT onLine = screenOf(300, 100);
-    const COLORREF clean = screenPixel(onLine);
-    mouseAt(screenOf(200, 100));
-    ASSERT_NE(screenPixel(onLine), clean) << "the crosshair runs through the pointer's row";
-    // A press in the grey margin above and left of the picture.
+    // Over the grey margin the crosshair stays on the picture's first row and column; a press there
+    // must remove it where it was drawn, not at the press point, and start the band on the picture.
+    const POINT onFirstRow = screenOf(300, 0), onFirstColumn = screenOf(0, 150);
+    const COLORREF rowClean = screenPixel(onFirstRow), columnClean = screenPixel(onFirstColumn);
     POINT margin = screenOf(0, 0);
     margin.x -= 20;
     margin.y -= 20;
+    mouseAt(screenOf(200, 100));
     mouseAt(margin);
+    ASSERT_NE(screenPixel(onFirstRow), rowClean) << "the crosshair runs along the first row";
+    ASSERT_NE(screenPixel(onFirstColumn), columnClean);
     press(margin);
-    EXPECT_EQ(screenPixel(onLine), clean) << "no crosshair stays behind";
+    EXPECT_EQ(screenPixel(onFirstRow), rowClean) << "no crosshair stays behind";
+    EXPECT_EQ(screenPixel(onFirstColumn), columnClean) << "no crosshair stays behind";
     EXPECT_EQ(rect().left, 0);
     EXPECT_EQ(rect().top, 0);
     release(margin);
@@ -551,7 +554,9 @@ TEST_F(CropMode, ALockedEdgeDragPullsThePartnerAndLeavesNoStrayOutline) {
     // (32, 32)–(200, 150): t = 288, so 144 × 144.
     ASSERT_EQ(describe(rect()), describe(CropRect{32, 32, 175, 175}));
     const POINT passedColumn = screenOf(185, 100), passedRow = screenOf(100, 185);
+    const POINT newColumn = screenOf(195, 100), newRow = screenOf(100, 195);
     const COLORREF columnBefore = screenPixel(passedColumn), rowBefore = screenPixel(passedRow);
+    const COLORREF newColumnBefore = screenPixel(newColumn), newRowBefore = screenPixel(newRow);
     mouseAt(screenOf(175, 100));
     press(screenOf(175, 100));
     mouseAt(screenOf(185, 100));
@@ -559,6 +564,8 @@ TEST_F(CropMode, ALockedEdgeDragPullsThePartnerAndLeavesNoStrayOutline) {
     ASSERT_EQ(appState.cropState, 4);
     EXPECT_EQ(screenPixel(passedColumn), columnBefore) << "the outline of the step before is gone";
     EXPECT_EQ(screenPixel(passedRow), rowBefore) << "the outline of the step before is gone";
+    EXPECT_NE(screenPixel(newColumn), newColumnBefore) << "the outline shows where the edges are now";
+    EXPECT_NE(screenPixel(newRow), newRowBefore) << "the outline shows where the edges are now";
     release(screenOf(195, 100));
     EXPECT_RECT(rect(), 32, 32, 195, 195);
     EXPECT_EQ(field(IDC_CROP_FIELD_BOTTOM), "195");
