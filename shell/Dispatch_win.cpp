@@ -16,6 +16,9 @@
 #include "shell/CommandIds.h"
 #include "shell/CropHandOver.h"
 #include "shell/PendingFeatures.h"
+#include "filelist/FileListWindow.h"
+#include "help/About.h"
+#include "help/Help.h"
 #include "shell/Menus.h"
 #include "shell/PictureLoad.h"
 #include "shell/ShellWindows.h"
@@ -27,6 +30,7 @@ namespace {
 void revertToFile() {
     if (!settlePendingChanges()) return;
     loadPicture(nullptr);
+    rebuildFileList();
     showNewPicture();
     refreshFrameTitle();
 }

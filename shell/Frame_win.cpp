@@ -15,6 +15,7 @@
 #include "shell/Toolbars.h"
 #include "shell/WindowFit.h"
 #include "shell/PendingFeatures.h"
+#include "filelist/FileListWindow.h"
 #include "engine/DecodedImage.h"
 #include "view/ImageView.h"
 #include "ui/OwnerDraw.h"

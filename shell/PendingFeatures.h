@@ -1,6 +1,6 @@
 #pragma once
-// Entry points of the features that come later: crop editing and the crop panel, the folder
-// file list, the option dialogs, help and about. The dispatcher and the window
+// Entry points of the features that come later: crop editing and the crop panel, and the
+// option dialogs. The dispatcher and the window
 // procedures already route to them with their gates; until they are built they do nothing
 // (PendingFeatures_win.cpp), and each moves to its own module when it is written.
 
@@ -19,28 +19,12 @@ void onCropLeftUp(int x, int y);
 bool cropPresetsDialogOpen();
 void onCropPanelCommand(int id, int notification, HWND control);
 
-// Folder file list.
-LRESULT CALLBACK fileListWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-bool fileListExists();
-void showFileListWindow();
-void destroyFileListWindow();
-void rebuildFileList();
-void checkFolderWatch();
-void releaseFileList();
-
-
-// Option dialogs, help and about.
+// Option dialogs.
 void showCustomizeDialog();
 void showOptionsDialog();
-void showHelp();
-void showAbout();
 
 // Open and save dialogs and the save itself: SaveWorkflow_win.cpp.
 #include "shell/SaveWorkflow.h"
 
 // Crop mode only: the largest centred selection, with the panel's readouts.
 void selectMaximalCrop();
-
-// Help's use of the HTML Help control at start and exit.
-void initHelp();
-void uninitHelp();

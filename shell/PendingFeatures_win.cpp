@@ -14,23 +14,7 @@ void onCropLeftUp(int, int) {}
 bool cropPresetsDialogOpen() { return false; }
 void onCropPanelCommand(int, int, HWND) {}
 
-LRESULT CALLBACK fileListWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-bool fileListExists() { return false; }
-void showFileListWindow() {}
-void destroyFileListWindow() {}
-void rebuildFileList() {}
-void checkFolderWatch() {}
-void releaseFileList() {}
-
-
 void showCustomizeDialog() {}
 void showOptionsDialog() {}
-void showHelp() {}
-void showAbout() {}
 
 void selectMaximalCrop() {}
-
-void initHelp() {}
-void uninitHelp() {}

@@ -16,6 +16,7 @@
 #include "shell/Menus.h"
 #include "shell/ShellWindows.h"
 #include "shell/PendingFeatures.h"
+#include "filelist/FileListWindow.h"
 #include "settings/TextIds.h"
 #include "view/ImageView.h"
 #include "view/ViewGeometry.h"
@@ -560,6 +561,7 @@ void relayoutBars() {
     }
     maximizeSecondBandIfOneRow();
     updateTooltips(TTM_SETTOOLINFOW);
+    applyFileListFont();
     refreshToolbar1States();
 }
 
