@@ -10,7 +10,7 @@
 #include <thread>
 #include <vector>
 
-#include "ShellFrameFixture.h"
+#include "shell/ShellFrameFixture.h"
 #include "filelist/FileList.h"
 #include "filelist/FileListWindow.h"
 #include "settings/Settings.h"
@@ -256,6 +256,8 @@ TEST_F(FileListWindow, ChosenNameOpensAfterTheListChangedDuringTheQuestion) {
     EXPECT_EQ(names(), (std::vector<std::string>{"a0.jpg", "a1.jpeg", "a9.JPG", "a10.jpg"}));
     EXPECT_EQ(currentPathText(), pathOf("a10.jpg"));
     EXPECT_EQ(selection(), 3);
+    EXPECT_TRUE(appState.documentModified);  // nothing was opened, so the crop is still there
+    appState.documentModified = false;
 }
 
 // The folder watch: a rename while the program is in the background rebuilds the list on activation, a
