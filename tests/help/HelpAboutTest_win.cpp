@@ -91,6 +91,19 @@ HWND waitForAbout() {
     return nullptr;
 }
 
+// Whether the frame was enabled, and input unlocked, when the about window received WM_DESTROY.
+int frameEnabledAtDestroy = -1;
+LRESULT CALLBACK watchAboutDestroy(int code, WPARAM wParam, LPARAM lParam) {
+    const CWPSTRUCT* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == WM_DESTROY) {
+        wchar_t className[32] = {};
+        GetClassNameW(call->hwnd, className, 32);
+        if (std::wstring(className) == kAboutClass)
+            frameEnabledAtDestroy = IsWindowEnabled(appState.frame) && !appState.inputLock ? 1 : 0;
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 void pressKey(WORD key) {
     INPUT input[2] = {};
     input[0].type = input[1].type = INPUT_KEYBOARD;
@@ -203,6 +216,11 @@ TEST_F(HelpAndAbout, AboutWindowIsModalAndClosesWithEscape) {
     startWithPicture(1600, 1200);
     dispatchCommand(CMD_FILE_LIST);
     ASSERT_NE(appState.fileListWindow, nullptr);
+    // Another program's window: were the frame still disabled when the about window goes, the system
+    // would activate this one instead.
+    HWND other = CreateWindowExW(0, L"Static", L"another program", WS_OVERLAPPEDWINDOW, 20, 20, 200, 100, nullptr,
+                                 nullptr, nullptr, nullptr);
+    ShowWindow(other, SW_SHOWNOACTIVATE);
     SetForegroundWindow(appState.frame);
     pumpFrameMessages();
     RECT frame;
@@ -241,8 +259,13 @@ TEST_F(HelpAndAbout, AboutWindowIsModalAndClosesWithEscape) {
         pressKey(VK_ESCAPE);
         for (int i = 0; i < 100 && IsWindow(about); ++i) Sleep(10);
     });
+    frameEnabledAtDestroy = -1;
+    HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, watchAboutDestroy, nullptr, GetCurrentThreadId());
     dispatchCommand(CMD_ABOUT);
     user.join();
+    UnhookWindowsHookEx(hook);
+    // Enabled before the window goes, as after a modal dialog; else the system activates another program.
+    EXPECT_EQ(frameEnabledAtDestroy, 1);
 
     AboutBox expected = aboutWindowBox(frame.left, frame.top, frame.right, frame.bottom,
                                        GetSystemMetrics(SM_CYDLGFRAME), GetSystemMetrics(SM_CYCAPTION));
@@ -269,6 +292,7 @@ TEST_F(HelpAndAbout, AboutWindowIsModalAndClosesWithEscape) {
     double zoom = appState.zoomFactor;
     typeKeys({VK_SPACE});
     EXPECT_NE(appState.zoomFactor, zoom) << "the frame's keys do not work after the about window";
+    DestroyWindow(other);
     // The classes go with the window.
     WNDCLASSEXW info = {sizeof info};
     EXPECT_FALSE(GetClassInfoExW(appState.instance, kAboutClass, &info));
