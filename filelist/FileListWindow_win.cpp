@@ -142,6 +142,7 @@ HWND FileListDisabled::currentWindow() { return appState.fileListWindow; }
 LRESULT CALLBACK fileListWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE: return onListCreate(window) ? 0 : -1;
+    case WM_SETFOCUS: SetFocus(GetDlgItem(window, IDC_FILE_LIST_BOX)); return 0;  // the keys walk the list
     case WM_SIZE: MoveWindow(GetDlgItem(window, IDC_FILE_LIST_BOX), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE); return 0;
     case WM_DRAWITEM:
         if (wParam == IDC_FILE_LIST_BOX) drawEntry(reinterpret_cast<DRAWITEMSTRUCT*>(lParam));

@@ -171,8 +171,8 @@ TEST_F(FileListWindow, FolderShownBesideTheFrameAndWalkedWithTheKeyboard) {
 
     // Down opens a10.jpg (72 wide), then b.jpe: the title follows, the list stays as it was.
     TextBuffer* namesBefore = gFileList.names;
-    SetForegroundWindow(list);
-    SetFocus(listBox());
+    EXPECT_EQ(GetForegroundWindow(), list);
+    EXPECT_EQ(GetFocus(), listBox());
     typeKeys({VK_DOWN});
     EXPECT_EQ(currentPathText(), pathOf("a10.jpg")) << title();
     EXPECT_EQ(title(), "a10.jpg  ( 72x48  24bit )");
