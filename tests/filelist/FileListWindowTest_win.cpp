@@ -17,6 +17,7 @@
 #include "settings/TextIds.h"
 #include "shell/CommandIds.h"
 #include "shell/Dispatch.h"
+#include "shell/Toolbars.h"
 
 namespace {
 
@@ -353,4 +354,26 @@ TEST_F(FileListWindow, PlacedUnderTheRebarAndKeepsTheSizeTheUserGaveIt) {
     GetWindowRect(appState.fileListWindow, &placed);
     EXPECT_EQ(placed.right - placed.left, 180);
     EXPECT_EQ(placed.bottom - placed.top, 360);
+}
+
+// A font change re-lays the bars and gives the list box the new font, item height and extent.
+TEST_F(FileListWindow, FontChangeReachesTheListBox) {
+    writeFolder();
+    start(widePath(folder.file("a1.jpeg")));
+    showList();
+    int oldHeight = appState.metrics.textHeight;
+    LRESULT oldExtent = SendMessageW(listBox(), LB_GETHORIZONTALEXTENT, 0, 0);
+    gSettings.fontHeight = -16;
+    gSettings.fontWeight = 700;
+    relayoutBars();
+    pumpFrameMessages();
+    ASSERT_GT(appState.metrics.textHeight, oldHeight);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendMessageW(listBox(), WM_GETFONT, 0, 0)), appState.uiFont);
+    EXPECT_EQ(SendMessageW(listBox(), LB_GETITEMHEIGHT, 0, 0), appState.metrics.textHeight + 2);
+    RECT border = {0, 0, 0, 0};
+    AdjustWindowRectEx(&border, 0, FALSE, WS_EX_STATICEDGE);
+    EXPECT_EQ(SendMessageW(listBox(), LB_GETHORIZONTALEXTENT, 0, 0), uiTextWidth("a1.jpeg") + border.right - border.left);
+    EXPECT_GT(SendMessageW(listBox(), LB_GETHORIZONTALEXTENT, 0, 0), oldExtent);
+    gSettings.fontHeight = -12;
+    gSettings.fontWeight = 400;
 }
