@@ -3,6 +3,7 @@
 // window in step with the open picture's folder. Windows only.
 
 #include "common/WinHeaders.h"
+#include "shell/AppState.h"
 
 LRESULT CALLBACK fileListWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -25,7 +26,7 @@ void applyFileListFont();
 // (an outer loop) stays disabled.
 class FileListDisabled {
 public:
-    FileListDisabled() : window_(currentWindow()) {
+    FileListDisabled() : window_(appState.fileListWindow) {
         if (window_) reEnable_ = !EnableWindow(window_, FALSE);
     }
     ~FileListDisabled() {
@@ -35,7 +36,6 @@ public:
     FileListDisabled& operator=(const FileListDisabled&) = delete;
 
 private:
-    static HWND currentWindow();
     HWND window_;
     bool reEnable_ = false;
 };

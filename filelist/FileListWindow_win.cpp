@@ -137,8 +137,6 @@ void onListClose(HWND window) {
 
 }  // namespace
 
-HWND FileListDisabled::currentWindow() { return appState.fileListWindow; }
-
 LRESULT CALLBACK fileListWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE: return onListCreate(window) ? 0 : -1;

@@ -1,8 +1,7 @@
 #pragma once
-// Entry points of the features that come later: crop editing and the crop panel, and the
-// option dialogs. The dispatcher and the window
-// procedures already route to them with their gates; until they are built they do nothing
-// (PendingFeatures_win.cpp), and each moves to its own module when it is written.
+// Entry points of the features that come later: crop editing and the crop panel, and the option
+// dialogs. The dispatcher and the window procedures already route to them with their gates; until they
+// are built they do nothing (PendingFeatures_win.cpp), and each moves to its own module when it is written.
 
 #include "common/WinHeaders.h"
 #include "view/CropRect.h"

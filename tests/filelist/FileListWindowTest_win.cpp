@@ -18,6 +18,7 @@
 #include "shell/CommandIds.h"
 #include "shell/Dispatch.h"
 #include "shell/Toolbars.h"
+#include "ui/DialogRunner.h"
 
 namespace {
 
@@ -116,6 +117,22 @@ protected:
     std::string pathOf(const std::string& name) { return u8(asText(widePath(folder.file(name)).c_str())); }
     std::string currentPathText() { return u8(textChars(&appState.currentPath)); }
 };
+
+// What the list window's state was inside a dialog: at its start, and after an error box shown from it.
+struct DialogSeen {
+    int enabledAtStart = -1;
+    int enabledAfterBox = -1;
+};
+
+intptr_t recordingDialog(HWND__* dialog, unsigned int message, uintptr_t, intptr_t lParam) {
+    if (message != WM_INITDIALOG) return 0;
+    DialogSeen* seen = reinterpret_cast<DialogSeen*>(lParam);
+    seen->enabledAtStart = IsWindowEnabled(appState.fileListWindow);
+    showErrorMessage(TXT_ERROR_COPY_FAILED);
+    seen->enabledAfterBox = IsWindowEnabled(appState.fileListWindow);
+    EndDialog(dialog, 7);
+    return 1;
+}
 
 }  // namespace
 
@@ -376,4 +393,23 @@ TEST_F(FileListWindow, FontChangeReachesTheListBox) {
     EXPECT_GT(SendMessageW(listBox(), LB_GETHORIZONTALEXTENT, 0, 0), oldExtent);
     gSettings.fontHeight = -12;
     gSettings.fontWeight = 400;
+}
+
+// The option dialogs run through the dialog runner, which keeps the list disabled; an error box shown from
+// inside a dialog gives it back only when the dialog is done.
+TEST_F(FileListWindow, DisabledUnderDialogsAndTheBoxesInsideThem) {
+    writeFolder();
+    start(widePath(folder.file("a1.jpeg")));
+    showList();
+    ASSERT_NE(appState.fileListWindow, nullptr);
+    DialogSeen seen;
+    {
+        BoxAnswerer answerer(IDOK);
+        EXPECT_EQ(runDialog(IDD_OPTIONS, recordingDialog, reinterpret_cast<intptr_t>(&seen), false), 7);
+        EXPECT_EQ(answerer.boxes(), 1);
+        EXPECT_EQ(answerer.listEnabledDuringBox(), 0);
+    }
+    EXPECT_EQ(seen.enabledAtStart, FALSE);
+    EXPECT_EQ(seen.enabledAfterBox, FALSE);
+    EXPECT_TRUE(IsWindowEnabled(appState.fileListWindow));
 }
