@@ -132,12 +132,16 @@ bool startShell(HINSTANCE instance, int showCommand, int argumentCount, wchar_t*
     return started;
 }
 
+namespace {
+
 // The frame's keys belong to the frame and its list window; a help viewer running on this thread keeps
 // its own (Space, BackSpace or Ctrl+S typed into its search box must not zoom, revert or save).
 bool isProgramWindow(HWND window) {
     HWND root = window ? GetAncestor(window, GA_ROOT) : nullptr;
     return root && (root == appState.frame || root == appState.fileListWindow);
 }
+
+}  // namespace
 
 void handleLoopMessage(MSG* message) {
     if (helpTakesMessage(message)) return;
