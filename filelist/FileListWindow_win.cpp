@@ -178,29 +178,30 @@ void checkFolderWatch() {
 
 void showFileListWindow() {
     if (!fileListPresent(&gFileList)) return;
-    if (!appState.fileListWindow) {
-        TextBuffer caption;
-        loadText(TXT_FILE_LIST_CAPTION, &caption);
-        HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kListClass, asWide(textChars(&caption)), kListWindowStyle, 0, 0,
-                                      gSettings.fileListWidth, gSettings.fileListHeight, appState.frame, nullptr,
-                                      appState.instance, nullptr);
-        if (!window) return;
-        fillListBox();
-    }
     HWND window = appState.fileListWindow;
-    RECT frame, rebar, list;
+    RECT frame, rebar, list = {0, 0, gSettings.fileListWidth, gSettings.fileListHeight};
     GetWindowRect(appState.frame, &frame);
     GetWindowRect(appState.rebar, &rebar);
-    GetWindowRect(window, &list);
+    if (window) GetWindowRect(window, &list);
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
     RECT work;
     HMONITOR nearest = MonitorFromWindow(appState.frame, MONITOR_DEFAULTTONEAREST);
     if (nearest && GetMonitorInfoW(nearest, &monitor)) work = monitor.rcWork;
     else SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    // The window's own width: one the user resized without closing it yet still ends at the frame.
+    // The window's own width: one the user resized without closing it still ends at the frame.
     ListPosition at = placeFileListWindow({frame.left, frame.top, int(list.right - list.left), int(work.left),
                                            int(rebar.left), int(rebar.bottom)});
+    if (!window) {
+        // Made where it goes: a window manager may keep a new window where it was first mapped.
+        TextBuffer caption;
+        loadText(TXT_FILE_LIST_CAPTION, &caption);
+        window = CreateWindowExW(WS_EX_TOOLWINDOW, kListClass, asWide(textChars(&caption)), kListWindowStyle, at.x,
+                                 at.y, gSettings.fileListWidth, gSettings.fileListHeight, appState.frame, nullptr,
+                                 appState.instance, nullptr);
+        if (!window) return;
+        fillListBox();
+    }
     SetWindowPos(window, nullptr, at.x, at.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     ShowWindow(window, SW_SHOW);
 }
