@@ -5,6 +5,7 @@
 #include "common/PathUtil.h"
 #include "common/TextBuffer.h"
 #include "common/WinHeaders.h"
+#include "filelist/FileListWindow.h"
 #include "settings/Settings.h"
 #include "settings/TextIds.h"
 #include "shell/AppState.h"
@@ -16,10 +17,12 @@ HMODULE loadModuleFile(const char16_t* nameOrPath) {
     return LoadLibraryExW(asWide(nameOrPath), nullptr, LOAD_LIBRARY_AS_DATAFILE);
 }
 
-// The ordinary module search (program folder first) with ".dll" appended, as for a bare name.
+// "<name>.dll" beside the program, by its full path: a bare name would go through the search path and
+// could load a file of that name from the current or the system folder.
 HMODULE loadModuleByName(const char16_t* name) {
     TextBuffer file;
-    textAssign(&file, name);
+    if (!queryProgramFolder(&file)) return nullptr;
+    pathJoin(&file, name);
     textAppendZ(&file, u".dll");
     if (file.failed) return nullptr;
     return loadModuleFile(textChars(&file));
@@ -146,24 +149,23 @@ void showErrorMessage(uint32_t id) {
     TextBuffer caption, message;
     errorMessageTexts(id, &caption, &message);
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-    HWND fileList = appState.fileListWindow;
-    if (fileList) EnableWindow(fileList, FALSE);
+    FileListDisabled disabled;
     MessageBoxW(appState.frame, asWide(textChars(&message)), asWide(textChars(&caption)),
                 MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
-    if (fileList) EnableWindow(fileList, TRUE);
 }
 
 int askSaveChanges() {
     if (!appState.documentModified) return 1;
-    HWND fileList = appState.fileListWindow;
-    if (fileList) EnableWindow(fileList, FALSE);
     const char16_t* path = textChars(&appState.currentPath);
     TextBuffer question;
     loadText(TXT_SAVE_QUESTION, &question);
-    int answer = MessageBoxW(appState.frame, asWide(textChars(&question)),
+    int answer;
+    {
+        FileListDisabled disabled;
+        answer = MessageBoxW(appState.frame, asWide(textChars(&question)),
                              asWide(path + pathNameStart(path, appState.currentPath.length)),
                              MB_YESNOCANCEL | MB_ICONQUESTION | MB_SETFOREGROUND);
-    if (fileList) EnableWindow(fileList, TRUE);
+    }
     if (answer == IDYES) return 2;
     if (answer == IDNO) return 1;
     return 0;

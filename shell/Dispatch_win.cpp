@@ -15,9 +15,12 @@
 #include "shell/CommandGates.h"
 #include "shell/CommandIds.h"
 #include "shell/CropHandOver.h"
-#include "shell/PendingFeatures.h"
+#include "filelist/FileListWindow.h"
+#include "help/About.h"
+#include "help/Help.h"
 #include "shell/Menus.h"
 #include "shell/PictureLoad.h"
+#include "shell/SaveWorkflow.h"
 #include "shell/ShellWindows.h"
 #include "shell/Toolbars.h"
 #include "view/CropMode.h"
@@ -29,6 +32,7 @@ namespace {
 void revertToFile() {
     if (!settlePendingChanges()) return;
     loadPicture(nullptr);
+    rebuildFileList();
     showNewPicture();
     refreshFrameTitle();
 }

@@ -14,7 +14,7 @@
 #include "shell/PictureLoad.h"
 #include "shell/Toolbars.h"
 #include "shell/WindowFit.h"
-#include "shell/PendingFeatures.h"
+#include "filelist/FileListWindow.h"
 #include "engine/DecodedImage.h"
 #include "view/CropMode.h"
 #include "view/ImageView.h"

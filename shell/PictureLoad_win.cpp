@@ -12,8 +12,9 @@
 #include "settings/LanguageModule.h"
 #include "settings/Settings.h"
 #include "shell/AppState.h"
+#include "shell/SaveWorkflow.h"
 #include "shell/Dispatch.h"
-#include "shell/PendingFeatures.h"
+#include "filelist/FileListWindow.h"
 #include "shell/ShellWindows.h"
 #include "shell/Toolbars.h"
 #include "view/ImageView.h"
@@ -79,7 +80,7 @@ void openPathFromShell(const char16_t* path) {
 
 void handleDroppedFiles(HDROP drop) {
     if (settlePendingChanges()) {
-        if (appState.fileListWindow) EnableWindow(appState.fileListWindow, FALSE);
+        FileListDisabled disabled;
         UINT length = DragQueryFileW(drop, 0, nullptr, 0);
         TextBuffer path;
         if (length != 0 && textReserve(&path, length + 1) &&
@@ -88,7 +89,6 @@ void handleDroppedFiles(HDROP drop) {
             SetForegroundWindow(appState.frame);
             openResolved(&path);
         }
-        if (appState.fileListWindow) EnableWindow(appState.fileListWindow, TRUE);
     }
     DragFinish(drop);
 }

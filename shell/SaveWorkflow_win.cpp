@@ -17,7 +17,7 @@
 #include "settings/Settings.h"
 #include "settings/TextIds.h"
 #include "shell/AppState.h"
-#include "shell/PendingFeatures.h"
+#include "filelist/FileListWindow.h"
 #include "shell/PictureLoad.h"
 #include "shell/ShellWindows.h"
 
@@ -37,18 +37,6 @@ void buildFileTypes(TextBuffer* types) {
     textAppendChar(types, 0);
     textAppendChar(types, 0);
 }
-
-// The file list is disabled while a dialog is up.
-struct FileListDisabled {
-    FileListDisabled() {
-        if (appState.fileListWindow) EnableWindow(appState.fileListWindow, FALSE);
-    }
-    ~FileListDisabled() {
-        if (appState.fileListWindow) EnableWindow(appState.fileListWindow, TRUE);
-    }
-    FileListDisabled(const FileListDisabled&) = delete;
-    FileListDisabled& operator=(const FileListDisabled&) = delete;
-};
 
 // Puts the save dialog's top-left corner at the rebar's bottom-left corner whenever it moves, until it
 // has painted once; its own placement comes first, so the hook follows it.
@@ -73,6 +61,7 @@ UINT_PTR CALLBACK placeSaveDialog(HWND hookDialog, UINT message, WPARAM, LPARAM)
 }
 
 void showLibraryError(const TextBuffer* text) {
+    FileListDisabled disabled;
     MessageBoxW(appState.frame, asWide(textChars(text)), L"JPEG Library Error", MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
 }
 

@@ -13,7 +13,8 @@
 #include "shell/AppState.h"
 #include "shell/CommandIds.h"
 #include "shell/Dispatch.h"
-#include "shell/PendingFeatures.h"
+#include "filelist/FileListWindow.h"
+#include "help/Help.h"
 #include "shell/Menus.h"
 #include "shell/PictureLoad.h"
 #include "shell/Toolbars.h"
@@ -90,6 +91,8 @@ bool startWithReader(SettingsReader* reader, int showCommand) {
     loadSettings(*reader, &gSettings);
     loadBindings();
     appState.dragMode = 0;
+    gSettings.fileListWidth = 180;  // the list window's size is kept for one run only
+    gSettings.fileListHeight = 360;
     if (!createMenus(&appState.bindings)) return false;
     if (!registerWindowClasses(appState.instance) || !initCommonControls()) return false;
     loadWindowPlacement(*reader, &gSettings);
@@ -128,8 +131,20 @@ bool startShell(HINSTANCE instance, int showCommand, int argumentCount, wchar_t*
     return started;
 }
 
+namespace {
+
+// The frame's keys belong to the frame and its list window; a help viewer running on this thread keeps
+// its own (Space, BackSpace or Ctrl+S typed into its search box must not zoom, revert or save).
+bool isProgramWindow(HWND window) {
+    HWND root = window ? GetAncestor(window, GA_ROOT) : nullptr;
+    return root && (root == appState.frame || root == appState.fileListWindow);
+}
+
+}  // namespace
+
 void handleLoopMessage(MSG* message) {
-    if (!appState.inputLock && appState.acceleratorTable &&
+    if (helpTakesMessage(message)) return;
+    if (!appState.inputLock && appState.acceleratorTable && isProgramWindow(message->hwnd) &&
         TranslateAcceleratorW(appState.frame, appState.acceleratorTable, message))
         return;
     TranslateMessage(message);

@@ -15,7 +15,7 @@
 #include "shell/CommandIds.h"
 #include "shell/Menus.h"
 #include "shell/ShellWindows.h"
-#include "shell/PendingFeatures.h"
+#include "filelist/FileListWindow.h"
 #include "settings/TextIds.h"
 #include "view/CropMode.h"
 #include "view/ImageView.h"
@@ -590,8 +590,7 @@ void relayoutBars() {
     }
     maximizeSecondBandIfOneRow();
     updateTooltips(TTM_SETTOOLINFOW);
-    HWND fileList = appState.fileListWindow ? GetDlgItem(appState.fileListWindow, IDC_FILE_LIST_BOX) : nullptr;
-    if (fileList) SendMessageW(fileList, LB_SETITEMHEIGHT, 0, appState.metrics.textHeight + 2);
+    applyFileListFont();
     refreshToolbar1States();
     DeleteObject(oldFont);
 }

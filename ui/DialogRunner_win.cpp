@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/WinHeaders.h"
+#include "filelist/FileListWindow.h"
 #include "shell/AppState.h"
 #include "ui/DialogTemplate.h"
 
@@ -41,6 +42,7 @@ intptr_t runDialog(uint32_t id, DialogProcedure procedure, intptr_t parameter, b
     if (!loadDialogTemplate(id, &copy)) return 0;
     uint16_t points = largeFont ? 11 : 9;
     memcpy(copy.bytes + copy.pointSizeOffset, &points, sizeof points);
+    FileListDisabled disabled;
     intptr_t result = DialogBoxIndirectParamW(GetModuleHandleW(nullptr), reinterpret_cast<DLGTEMPLATE*>(copy.bytes),
                                               appState.frame, procedure, parameter);
     freeDialogTemplate(&copy);

@@ -31,24 +31,33 @@ std::u16string testModule(const char* name) {
 
 std::u16string str(const TextBuffer& text) { return std::u16string(textChars(&text), text.length); }
 
-// A folder holding copies of modules under chosen names, made the current directory so that the
-// ordinary module search finds them (the test program's own folder holds no modules).
+std::u16string programFolder() {
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::u16string folder(asText(path));
+    return folder.substr(0, folder.find_last_of(u'\\'));
+}
+
+// Copies of modules under chosen names beside the test program, where the program looks for them (its
+// folder holds no modules of its own); removed again at the end.
 struct ModuleFolder {
-    TempDir dir;
-    wchar_t previous[MAX_PATH] = {};
-    ModuleFolder() {
-        GetCurrentDirectoryW(MAX_PATH, previous);
-        SetCurrentDirectoryW(asWide(u16(dir.path).c_str()));
-    }
+    std::vector<std::u16string> added;
     ~ModuleFolder() {
         releaseLanguageModule();
-        SetCurrentDirectoryW(previous);
+        for (const std::u16string& file : added)
+            if (!DeleteFileW(asWide(file.c_str()))) RemoveDirectoryW(asWide(file.c_str()));
+    }
+    // Another file beside the program, removed at the end as well.
+    std::string file(const char* name) {
+        added.push_back(programFolder() + u"\\" + u16(name));
+        return u8(added.back());
     }
     void add(const std::u16string& source, const char* name) {
-        std::u16string target = u16(dir.file(std::string(name) + ".dll"));
+        std::u16string target = programFolder() + u"\\" + u16(name) + u".dll";
         ASSERT_TRUE(CopyFileW(asWide(source.c_str()), asWide(target.c_str()), FALSE)) << name;
+        added.push_back(target);
     }
-    std::u16string path() const { return u16(dir.path); }
+    std::u16string path() const { return programFolder(); }
 };
 
 std::u16string loadedText(uint32_t id) {
@@ -95,6 +104,25 @@ TEST(LanguageModule, FallsBackToEnglishThenJapanese) {
     EXPECT_EQ(empty.name, std::u16string(defaultLanguageName(GetUserDefaultUILanguage())));
 }
 
+// Only the program's folder counts: a module of the same name in the current folder (or anywhere else on
+// the search path) is never loaded.
+TEST(LanguageModule, LoadsOnlyFromTheProgramsFolder) {
+    ModuleFolder folder;
+    folder.add(programModule("English"), "English");
+    TempDir current;
+    wchar_t previous[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(CopyFileW(asWide(programModule("Japanese").c_str()), asWide(u16(current.file("Klingon.dll")).c_str()),
+                          FALSE));
+    SetCurrentDirectoryW(asWide(u16(current.path).c_str()));
+    Loaded loaded = load(u"Klingon");
+    SetCurrentDirectoryW(previous);
+    EXPECT_TRUE(loaded.ok);
+    EXPECT_EQ(loaded.name, u"English");
+    EXPECT_EQ(loadedText(CMD_OPEN), u"Open");
+    releaseLanguageModule();
+}
+
 TEST(LanguageModule, JapaneseWhenEnglishIsMissing) {
     ModuleFolder folder;
     folder.add(programModule("Japanese"), "Japanese");
@@ -124,13 +152,15 @@ TEST(LanguageModule, BrokenSignatureIsRefusedWithoutFallback) {
 }
 
 TEST(LanguageModule, SwitchKeepsTheSelectedNameWhenNothingLoads) {
-    ModuleFolder folder;
-    folder.add(programModule("English"), "English");
     TextBuffer languageName;
-    textAssign(&languageName, u"English");
-    ASSERT_TRUE(loadLanguageModule(&languageName));
-    EXPECT_TRUE(switchLanguageModule(u"Klingon", &languageName));
-    EXPECT_EQ(str(languageName), u"English");
+    {
+        ModuleFolder folder;
+        folder.add(programModule("English"), "English");
+        textAssign(&languageName, u"English");
+        ASSERT_TRUE(loadLanguageModule(&languageName));
+        EXPECT_TRUE(switchLanguageModule(u"Klingon", &languageName));
+        EXPECT_EQ(str(languageName), u"English");
+    }
 
     ModuleFolder empty;
     EXPECT_FALSE(switchLanguageModule(u"Klingon", &languageName));
@@ -145,9 +175,9 @@ TEST(LanguageModule, ListsUsableModulesOnly) {
     folder.add(testModule("WrongSignature"), "Wrong");
     folder.add(testModule("Unterminated"), "Unterminated");
     folder.add(testModule("LongerWord"), "Longer");
-    writeFileBytes(folder.dir.file("Garbage.dll"), std::vector<uint8_t>(3000, 0x4D));
-    writeFileBytes(folder.dir.file("notes.txt"), {1, 2, 3});
-    CreateDirectoryW(asWide(u16(folder.dir.file("Folder.dll")).c_str()), nullptr);
+    writeFileBytes(folder.file("Garbage.dll"), std::vector<uint8_t>(3000, 0x4D));
+    writeFileBytes(folder.file("notes.txt"), {1, 2, 3});
+    CreateDirectoryW(asWide(u16(folder.file("Folder.dll")).c_str()), nullptr);
 
     std::vector<std::u16string> names;
     int position = collectLanguageModules(folder.path().c_str(), u"Klingon", collect, &names);

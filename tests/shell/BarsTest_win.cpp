@@ -327,7 +327,8 @@ TEST_F(Bars, ToolbarOneStatesFollowThePicture) {
     auto expectStates = [](bool picture, int darkest[2]) {
         BYTE withPicture = picture ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE;
         EXPECT_EQ(buttonState(appState.toolbar1, CMD_OPEN), TBSTATE_ENABLED);
-        EXPECT_EQ(buttonState(appState.toolbar1, CMD_FILE_LIST), TBSTATE_INDETERMINATE);  // no file list yet
+        // The picture's folder is listed: the file list can be shown.
+        EXPECT_EQ(buttonState(appState.toolbar1, CMD_FILE_LIST), withPicture);
         EXPECT_EQ(buttonState(appState.toolbar1, CMD_SHADING_MENU), TBSTATE_ENABLED);
         for (int command : {CMD_SAVE_AS, CMD_ZOOM_FIT, CMD_ZOOM_100})
             EXPECT_EQ(buttonState(appState.toolbar1, command), withPicture) << command;

@@ -97,6 +97,16 @@ protected:
     }
 };
 
+// Types `key` from another thread after `delay` ms, while this thread sits in a modal loop.
+void typeLater(WORD key, DWORD delay) {
+    Sleep(delay);
+    INPUT input[2] = {};
+    input[0].type = input[1].type = INPUT_KEYBOARD;
+    input[0].ki.wVk = input[1].ki.wVk = key;
+    input[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, input, sizeof(INPUT));
+}
+
 std::string describe(const CropRect& r) {
     return "(" + std::to_string(r.left) + "," + std::to_string(r.top) + ")-(" + std::to_string(r.right) + "," +
            std::to_string(r.bottom) + ")";
@@ -367,28 +377,14 @@ TEST_F(CropMode, MenusAndDialogsKeepTheirEnterAndEscape) {
     clickCropButton();
     drawRectangle(40, 40, 200, 150);
     // Esc closing the shading drop-down.
-    std::thread escape([] {
-        Sleep(400);
-        INPUT input[2] = {};
-        input[0].type = input[1].type = INPUT_KEYBOARD;
-        input[0].ki.wVk = input[1].ki.wVk = VK_ESCAPE;
-        input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(2, input, sizeof(INPUT));
-    });
+    std::thread escape(typeLater, WORD(VK_ESCAPE), DWORD(400));
     showShadingMenu();
     escape.join();
     settleInput();
     EXPECT_TRUE(appState.cropMode) << "Esc closed the menu only";
     EXPECT_FALSE(appState.menuLoop);
     // Enter closing a modal box of the frame is not the accept key.
-    std::thread enter([] {
-        Sleep(600);
-        INPUT input[2] = {};
-        input[0].type = input[1].type = INPUT_KEYBOARD;
-        input[0].ki.wVk = input[1].ki.wVk = VK_RETURN;
-        input[1].ki.dwFlags = KEYEVENTF_KEYUP;
-        SendInput(2, input, sizeof(INPUT));
-    });
+    std::thread enter(typeLater, WORD(VK_RETURN), DWORD(600));
     MessageBoxW(appState.frame, L"Enter closes this box", L"Trimwell", MB_OK);
     enter.join();
     settleInput();

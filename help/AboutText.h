@@ -1,0 +1,21 @@
+#pragma once
+// What the help and about commands show and open, and the arithmetic of the about window: portable, so
+// that it is tested natively as well.
+
+#include "common/TextBuffer.h"
+
+constexpr const char16_t* kProductLine = u"Trimwell version 1.2.5.0 (64-bit)";
+constexpr const char16_t* kMakerLine = u"Made by Morvane";
+constexpr const char16_t* kMakerSite = u"https://www.morvane.example/";
+constexpr const char16_t* kOnlineHelpPage = u"https://www.morvane.example/trimwell/help/";
+
+// The help file beside the program: the module path cut at the last dot after its last separator (the
+// whole path when the name has none), then ".chm".
+bool helpFilePath(const char16_t* modulePath, TextBuffer* helpPath);
+
+struct AboutBox {
+    int x, y, width, height;
+};
+// 274 x 75 client pixels in a dialog frame under a caption, centred on the frame window's rectangle.
+AboutBox aboutWindowBox(int frameLeft, int frameTop, int frameRight, int frameBottom, int dialogFrameHeight,
+                        int captionHeight);
