@@ -36,6 +36,13 @@ bool keepOldVersion(const char16_t* destination, const char16_t* folder, TextBuf
     return osLinkFile(destination, textChars(kept)) || osCopyFile(destination, textChars(kept));
 }
 
+// The old version's second name becomes its name again. Should even that fail, the second name stays
+// beside the destination: the one copy of the old picture is not removed.
+void putBack(TextBuffer* kept, const char16_t* destination) {
+    osReplaceFile(textChars(kept), destination);
+    textClear(kept);
+}
+
 }  // namespace
 
 bool installOutputFile(const char16_t* output, const char16_t* destination, bool* existed) {
@@ -58,13 +65,12 @@ bool installOutputFile(const char16_t* output, const char16_t* destination, bool
         if (!keepOldVersion(destination, textChars(&folder), &beside.kept)) return false;
         if (!osRecycleFile(destination)) {
             // A recycle that reports failure yet took the file away: the old version comes back.
-            if (!osFileExists(destination) && !osReplaceFile(textChars(&beside.kept), destination)) textClear(&beside.kept);
+            if (!osFileExists(destination)) putBack(&beside.kept, destination);
             return false;
         }
     }
     if (!osReplaceFile(textChars(&beside.fresh), destination)) {
-        // Put the old version back under its name; should even that fail, its second name stays beside.
-        if (*existed && !osReplaceFile(textChars(&beside.kept), destination)) textClear(&beside.kept);
+        if (*existed) putBack(&beside.kept, destination);
         return false;
     }
     textClear(&beside.fresh);  // it is the destination now
