@@ -104,6 +104,9 @@ bool inRecycleBin(const std::vector<uint8_t>& bytes) {
     return false;
 }
 
+// The handle of a file "another program" keeps open, without sharing, during one save.
+HANDLE gHeldOpen = INVALID_HANDLE_VALUE;
+
 class SaveFailure : public FrameTest {
 protected:
     // The program on a camera picture with a 200 × 150 crop accepted, all markers copied.
@@ -169,6 +172,15 @@ TEST_F(SaveFailure, EachFailedSaveShowsItsMessageAndLeavesEverythingAsItWas) {
          },
          [](const std::string&, const std::string& other) {
              SetFileAttributesW(widePath(other).c_str(), FILE_ATTRIBUTE_NORMAL);
+         }},
+        {"a destination another program holds open", Action::SaveToOther, "", OsStep::Copy, 0,
+         TXT_ERROR_COPY_FAILED,
+         [](const std::string&, const std::string& other) {
+             gHeldOpen = CreateFileW(widePath(other).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+         },
+         [](const std::string&, const std::string&) {
+             CloseHandle(gHeldOpen);
+             gHeldOpen = INVALID_HANDLE_VALUE;
          }},
         {"a read-only open picture saved over", Action::SaveOver, "", OsStep::Copy, 0, 50004,
          [](const std::string& source, const std::string&) {
