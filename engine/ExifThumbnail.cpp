@@ -248,10 +248,11 @@ bool locateExifSegment(const uint8_t* data, uint32_t size, ExifSegmentPlace* pla
         if (code == 0xD8) continue;
         if (size - at < 2) return false;
         const uint32_t length = (data[at] << 8) | data[at + 1];
-        if (code == JPEG_APP0 + 1) {
-            // The first APP1 segment decides.
-            if (size - at < 8 || memcmp(data + at + 2, "Exif\0\0", 6) != 0) return false;
-            if (length < 8 || length > size - at) return false;
+        // The first APP1 that is Exif (as scanMarkers finds it: identifier and TIFF header inside it);
+        // an XMP APP1 before it is stepped over like any other segment.
+        if (code == JPEG_APP0 + 1 && length >= 2 + 6 + 8 && size - at >= 8 &&
+            memcmp(data + at + 2, "Exif\0\0", 6) == 0) {
+            if (length > size - at) return false;
             place->start = at;
             place->end = at + length;
             return true;

@@ -52,10 +52,22 @@ bool markerDataBeginsWith(const jpeg_saved_marker_ptr marker, const char* identi
     return marker->data_length >= identifierLength && memcmp(marker->data, identifier, identifierLength) == 0;
 }
 
+// The Exif pixel size of a cropped output is that of the first APP1 that is Exif, wherever it stands:
+// photo-management software often puts an XMP APP1 first.
 void copySavedMarkers(j_decompress_ptr decompressor, j_compress_ptr compressor) {
+    const bool resized =
+        compressor->jpeg_width != decompressor->image_width || compressor->jpeg_height != decompressor->image_height;
+    bool exifSeen = false;
     for (jpeg_saved_marker_ptr marker = decompressor->marker_list; marker; marker = marker->next) {
         if (isDuplicateOfLibraryMarker(compressor, marker) || isInvalidInOutput(decompressor, compressor, marker)) {
             continue;
+        }
+        if (!exifSeen && marker->marker == JPEG_APP0 + 1 && markerDataBeginsWith(marker, "Exif\0\0", 6)) {
+            exifSeen = true;
+            if (resized) {
+                fixExifDimensions(marker->data + 6, marker->data_length - 6, compressor->jpeg_width,
+                                  compressor->jpeg_height);
+            }
         }
         jpeg_write_m_header(compressor, marker->marker, marker->data_length);
         for (unsigned int i = 0; i < marker->data_length; i++) jpeg_write_m_byte(compressor, marker->data[i]);

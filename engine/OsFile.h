@@ -39,6 +39,15 @@ bool osMakeTempFileIn(const char16_t* folder, TextBuffer* path);
 bool osDeleteFile(const char16_t* path);
 // Renames `from` over `to`, replacing it.
 bool osReplaceFile(const char16_t* from, const char16_t* to);
+// Copies the whole of `from` into `to` (created or truncated), in large writes. A failed copy may leave a
+// partial `to`; the caller removes it.
+bool osCopyFile(const char16_t* from, const char16_t* to);
+// Sends a file to the recycle bin where the volume has one (Windows deletes it for good where it has
+// none; the POSIX build has none). True only when the file is gone from its place.
+bool osRecycleFile(const char16_t* path);
+// Gives the file `existing` the second name `link` on the same volume, without copying; an empty file
+// already at `link` is replaced. False where the volume has no hard links.
+bool osLinkFile(const char16_t* existing, const char16_t* link);
 bool osFileExists(const char16_t* path);
 // Page allocations for pixel buffers: reserved and committed at once, zero-filled.
 void* osAllocPages(size_t bytes);
@@ -57,3 +66,11 @@ bool osSetFileSize(OsHandle file, uint64_t size);
 bool osFolderExists(const char16_t* path);
 // Creates one folder level; true when it exists afterwards.
 bool osCreateFolder(const char16_t* path);
+
+// Fault injection for tests: the n-th call (counted from now, from 1) of one operation fails as the OS
+// would make it fail. 0 turns it off. Product code never arms it.
+enum class OsStep { Copy, Write, Recycle, Rename, Link, Count };
+void osFailNth(OsStep step, int n);
+void osClearFaults();
+// Counts one call of `step`; true when it is the one chosen to fail.
+bool osStepFails(OsStep step);

@@ -88,6 +88,10 @@ void osReleaseMappedPages(uint8_t* view, uint32_t size) {
 }
 
 bool osWriteFile(OsHandle file, const void* data, uint32_t bytes) {
+    if (osStepFails(OsStep::Write)) {
+        errno = ENOSPC;
+        return false;
+    }
     const char* p = static_cast<const char*>(data);
     while (bytes > 0) {
         ssize_t n = write(static_cast<int>(file), p, bytes);
@@ -152,8 +156,24 @@ bool osDeleteFile(const char16_t* path) {
 }
 
 bool osReplaceFile(const char16_t* from, const char16_t* to) {
+    if (osStepFails(OsStep::Rename)) return false;
     NativePath source(from), target(to);
     return source.bytes && target.bytes && rename(source.bytes, target.bytes) == 0;
+}
+
+// No recycle bin here: the file is removed, as Windows does on a volume without one.
+bool osRecycleFile(const char16_t* path) {
+    if (osStepFails(OsStep::Recycle)) return false;
+    NativePath name(path);
+    return name.bytes && unlink(name.bytes) == 0;
+}
+
+bool osLinkFile(const char16_t* existing, const char16_t* link) {
+    if (osStepFails(OsStep::Link)) return false;
+    NativePath source(existing), target(link);
+    if (!source.bytes || !target.bytes) return false;
+    unlink(target.bytes);
+    return ::link(source.bytes, target.bytes) == 0;
 }
 
 bool osFileExists(const char16_t* path) {

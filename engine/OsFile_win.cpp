@@ -4,6 +4,8 @@
 #include "common/TextBuffer.h"
 #include "common/WinHeaders.h"
 
+#include <shellapi.h>
+
 static HANDLE asHandle(OsHandle file) { return reinterpret_cast<HANDLE>(file); }
 
 OsHandle osOpenFile(const char16_t* path, OpenAccess access) {
@@ -62,6 +64,10 @@ void osReleaseMappedPages(uint8_t* view, uint32_t size) {
 }
 
 bool osWriteFile(OsHandle file, const void* data, uint32_t bytes) {
+    if (osStepFails(OsStep::Write)) {
+        SetLastError(ERROR_DISK_FULL);
+        return false;
+    }
     DWORD written = 0;
     return WriteFile(asHandle(file), data, bytes, &written, nullptr) && written == bytes;
 }
@@ -105,7 +111,27 @@ bool osMakeTempFileIn(const char16_t* folder, TextBuffer* path) {
 bool osDeleteFile(const char16_t* path) { return DeleteFileW(asWide(path)) != 0; }
 
 bool osReplaceFile(const char16_t* from, const char16_t* to) {
+    if (osStepFails(OsStep::Rename)) return false;
     return MoveFileExW(asWide(from), asWide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+}
+
+bool osRecycleFile(const char16_t* path) {
+    if (osStepFails(OsStep::Recycle)) return false;
+    // A list of one name, ended by two nulls.
+    TextBuffer list;
+    if (!textAssign(&list, path) || !textAppendChar(&list, 0)) return false;
+    SHFILEOPSTRUCTW operation = {};
+    operation.wFunc = FO_DELETE;
+    operation.pFrom = asWide(textChars(&list));
+    operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI | FOF_NO_CONNECTED_ELEMENTS;
+    const int result = SHFileOperationW(&operation);
+    return result == 0 && !operation.fAnyOperationsAborted && !osFileExists(path);
+}
+
+bool osLinkFile(const char16_t* existing, const char16_t* link) {
+    if (osStepFails(OsStep::Link)) return false;
+    DeleteFileW(asWide(link));
+    return CreateHardLinkW(asWide(link), asWide(existing), nullptr) != 0;
 }
 
 bool osFileExists(const char16_t* path) {

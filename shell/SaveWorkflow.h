@@ -1,7 +1,7 @@
 #pragma once
 // The open and save commands around the engine (Win32 only): the open and save dialogs, the save into a
-// temporary file, the old destination to the recycle bin, the copy into place, and what the program shows
-// afterwards. The engine run itself is engine/SaveWorkflow.h.
+// temporary file, its installation in place of the destination (engine/FileInstall.h), and what the
+// program shows afterwards. The engine run itself is engine/SaveWorkflow.h.
 
 // The open command: the save question, the open dialog in lastFolder, then the load.
 void chooseAndOpen();

@@ -1,17 +1,18 @@
-// The open and save commands around the engine. A save writes a complete temporary file first, sends the
-// old destination to the recycle bin, and copies the temporary file into place.
+// The open and save commands around the engine. A save writes a complete temporary file first; the
+// engine's installOutputFile then puts it in place without ever leaving the destination damaged or gone.
 #include "shell/SaveWorkflow.h"
 
 #include "common/WinHeaders.h"
 
 #include <commdlg.h>
-#include <shellapi.h>
 #include <shlobj.h>
 #include <shlwapi.h>
 
 #include <new>
 
 #include "common/PathUtil.h"
+#include "engine/FileInstall.h"
+#include "engine/OsFile.h"
 #include "engine/SaveWorkflow.h"
 #include "settings/LanguageModule.h"
 #include "settings/Settings.h"
@@ -148,7 +149,7 @@ bool saveToPath(const char16_t* destination) {
         return false;
     }
     const bool saved = saveWithEngine(textChars(&temporary)) && installSavedFile(textChars(&temporary), destination);
-    DeleteFileW(asWide(textChars(&temporary)));
+    osDeleteFile(textChars(&temporary));
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     return saved;
 }
@@ -178,19 +179,8 @@ bool saveWithEngine(const char16_t* outputPath) {
 }
 
 bool installSavedFile(const char16_t* temporaryPath, const char16_t* destination) {
-    const bool existed = PathFileExistsW(asWide(destination)) != 0;
-    if (existed) {
-        // A list of one name, ended by two nulls; a file that stays put is overwritten by the copy.
-        TextBuffer list;
-        textAssign(&list, destination);
-        textAppendChar(&list, 0);
-        SHFILEOPSTRUCTW operation = {};
-        operation.wFunc = FO_DELETE;
-        operation.pFrom = asWide(textChars(&list));
-        operation.fFlags = FOF_SILENT | FOF_NOCONFIRMATION | FOF_ALLOWUNDO | FOF_NOERRORUI | FOF_NO_CONNECTED_ELEMENTS;
-        SHFileOperationW(&operation);
-    }
-    if (!CopyFileW(asWide(temporaryPath), asWide(destination), FALSE)) {
+    bool existed = false;
+    if (!installOutputFile(temporaryPath, destination, &existed)) {
         showErrorMessage(kCopyFailed);
         return false;
     }

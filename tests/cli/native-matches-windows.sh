@@ -16,7 +16,10 @@ wineCrop() { "$root/scripts/wine-run" "$windows" "$@"; }
 cp "$images/testorig.jpg" "$work/camera.jpg"
 exiftool -q -overwrite_original -Make=Trimwell -ExifImageWidth=227 -ExifImageHeight=149 \
     -Comment="a comment" "-ThumbnailImage<=$images/testimgint.jpg" "-ICC_Profile<=$images/test1.icc" \
-    "$work/camera.jpg" >/dev/null 2>&1 || cp "$images/testorig.jpg" "$work/camera.jpg"
+    "$work/camera.jpg" >"$work/exiftool.log" 2>&1 || { echo "FAIL: exiftool could not make the Exif case:"; cat "$work/exiftool.log"; exit 1; }
+checks=$((checks + 1))
+[ "$(exiftool -s3 -Make "$work/camera.jpg")" = Trimwell ] && exiftool -s3 -ThumbnailLength "$work/camera.jpg" | grep -q '^[1-9]' ||
+    fail "the Exif case has no Exif segment with a thumbnail"
 
 run=0
 compare() { # image, options...
@@ -56,9 +59,12 @@ failing() { # expected exit, options...
     done
 }
 failing 1 --crop 300x10+0+0
+for name in native windows; do
+    checks=$((checks + 1))
+    grep -q "Invalid crop request" "$work/fail-$name.err" || fail "$name: the library's message is missing: $(cat "$work/fail-$name.err")"
+done
 failing 2 --crop 10x10
 failing 2 --markers few
-grep -q "Invalid crop request" "$work/fail-windows.err" 2>/dev/null || true
 
 echo "$((checks - failures)) passed, $failures failed"
 [ "$failures" = 0 ]

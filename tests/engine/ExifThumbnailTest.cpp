@@ -166,7 +166,8 @@ TEST(ExifThumbnail, ThumbnailSizeFollowsTheLongerSideOfTheShownPicture) {
         int thumbnailWidth, thumbnailHeight;
     };
     const Case cases[] = {{4000, 3000, 24, 160, 120}, {3000, 4000, 24, 120, 160}, {100, 80, 24, 100, 80},
-                          {161, 50, 24, 160, 50},     {400, 300, 8, 160, 120},    {100, 80, 8, 100, 80}};
+                          {161, 50, 24, 160, 50},     {50, 161, 24, 50, 160},     {400, 300, 8, 160, 120},
+                          {100, 80, 8, 100, 80}};
     TempDir dir;
     for (const Case& c : cases) {
         std::string label = std::to_string(c.width) + "x" + std::to_string(c.height) + "/" + std::to_string(c.bitCount);
@@ -344,6 +345,11 @@ TEST(ExifThumbnail, QualitySearchEndsOnTheHighestQualityThatFits) {
     ASSERT_TRUE(search(static_cast<uint32_t>(at80.size()), kExifSegmentMax, &size));
     EXPECT_EQ(size, at80.size());
 
+    // An even answer: 80, 60 and 55 too large; 40, 50, 53 and 54 fit.
+    ASSERT_TRUE(search(static_cast<uint32_t>(at54.size()), kExifSegmentMax, &size));
+    EXPECT_EQ(size, at54.size());
+    EXPECT_TRUE(std::equal(at54.begin(), at54.end(), buffer.begin()));
+
     // Not even quality 1 fits the limit, or quality 80 the buffer: no thumbnail, nothing past the buffer.
     EXPECT_FALSE(search(static_cast<uint32_t>(at1.size() - 1), kExifSegmentMax, &size));
     std::fill(buffer.begin(), buffer.end(), 0xEE);
@@ -351,20 +357,49 @@ TEST(ExifThumbnail, QualitySearchEndsOnTheHighestQualityThatFits) {
     EXPECT_EQ(buffer[at80.size() - 1], 0xEE) << "nothing written past the capacity";
 }
 
-TEST(ExifThumbnail, ThumbnailThatCannotFitTheSegmentEvenAtQualityOneKeepsTheOldOne) {
+TEST(ExifThumbnail, RoomLeftInTheSegmentDecidesTheNewThumbnail) {
     TempDir dir;
     std::string path = dir.file("out.jpg");
-    // A made-up old thumbnail of 100 bytes so far into the segment that only 150 bytes would fit there.
+    Picture shown(syntheticPicture(160, 120, 24));
+    // A made-up old thumbnail of 100 bytes, placed so far into the segment that only `room` bytes fit.
     std::vector<uint8_t> fake(100, 0x55);
     fake[0] = 0xFF, fake[1] = 0xD8, fake[98] = 0xFF, fake[99] = 0xD9;
     std::vector<uint8_t> probe = photoWithExif(64, 48, false, fake);
     const uint32_t offset = thumbnailIn(probe).offset;
-    std::vector<uint8_t> before = photoWithExif(64, 48, false, fake, 0xFFF7 - 150 - offset);
-    ASSERT_EQ(thumbnailIn(before).offset, 0xFFF7u - 150);
-    writeFileBytes(path, before);
-    Picture shown(syntheticPicture(160, 120, 24));
-    EXPECT_FALSE(regenerateExifThumbnail(u16(path).c_str(), shown.image, false));
-    EXPECT_EQ(readFileBytes(path), before);
+    // What quality 80 gives when there is room enough.
+    writeFileBytes(path, probe);
+    ASSERT_TRUE(regenerateExifThumbnail(u16(path).c_str(), shown.image, false));
+    const std::vector<uint8_t> atEighty = thumbnailIn(readFileBytes(path)).bytes;
+    ASSERT_FALSE(atEighty.empty());
+    struct Case {
+        const char* label;
+        uint32_t room;
+        bool rewritten;
+        bool eighty;  // the new thumbnail is the quality-80 one
+    };
+    const Case cases[] = {
+        {"exactly the quality-80 size: the segment ends at 0xFFF7", uint32_t(atEighty.size()), true, true},
+        {"one byte less: a lower quality", uint32_t(atEighty.size() - 1), true, false},
+        {"not even quality 1 fits: the old one stays", 150, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        std::vector<uint8_t> before = photoWithExif(64, 48, false, fake, 0xFFF7 - c.room - offset);
+        ASSERT_EQ(thumbnailIn(before).offset, 0xFFF7u - c.room);
+        writeFileBytes(path, before);
+        EXPECT_EQ(regenerateExifThumbnail(u16(path).c_str(), shown.image, false), c.rewritten);
+        const std::vector<uint8_t> after = readFileBytes(path);
+        if (!c.rewritten) {
+            EXPECT_EQ(after, before);
+            continue;
+        }
+        ThumbnailInFile thumbnail = thumbnailIn(after);
+        ASSERT_TRUE(thumbnail.found);
+        EXPECT_LE(thumbnail.bytes.size(), c.room);
+        EXPECT_LE(thumbnail.segmentLength, 0xFFFFu);
+        EXPECT_EQ(thumbnail.bytes == atEighty, c.eighty);
+        EXPECT_TRUE(readTestJpeg(thumbnail.bytes).ok);
+    }
 }
 
 TEST(ExifThumbnail, RewriteThatFailsPartWayLeavesTheFileAsItWas) {
@@ -397,7 +432,7 @@ TEST(ExifThumbnail, RewriteThatFailsPartWayLeavesTheFileAsItWas) {
 #endif
 }
 
-TEST(ExifThumbnail, LocateExifSegmentFindsOnlyAnExifFirstApp1) {
+TEST(ExifThumbnail, LocateExifSegmentFindsTheFirstApp1ThatIsExif) {
     TestJpegOptions options;
     options.markers = {appMarker(0, std::string("JFIF\0\1\2\0\0\1\0\1\0\0", 14)), exifMarker(ExifOptions())};
     std::vector<uint8_t> file = makeTestJpeg(options);
@@ -407,9 +442,12 @@ TEST(ExifThumbnail, LocateExifSegmentFindsOnlyAnExifFirstApp1) {
     EXPECT_EQ(memcmp(&file[place.start + 2], "Exif\0\0", 6), 0);
     EXPECT_EQ(place.end - place.start, exifGet16(&file[place.start], true));
 
-    options.markers = {xmpMarker(), exifMarker(ExifOptions())};
+    // Photo-management software puts XMP first; a too-short "Exif" APP1 is not one either.
+    options.markers = {xmpMarker(), appMarker(1, std::string("Exif\0\0II*\0", 10)), exifMarker(ExifOptions())};
     file = makeTestJpeg(options);
-    EXPECT_FALSE(locateExifSegment(file.data(), uint32_t(file.size()), &place)) << "the first APP1 decides";
+    ASSERT_TRUE(locateExifSegment(file.data(), uint32_t(file.size()), &place)) << "XMP first";
+    EXPECT_EQ(place.end - place.start, exifGet16(&file[place.start], true));
+    EXPECT_EQ(place.end - place.start, 2 + makeExifData(ExifOptions()).size());
 
     options.markers = {commentMarker("no Exif")};
     file = makeTestJpeg(options);
@@ -419,6 +457,34 @@ TEST(ExifThumbnail, LocateExifSegmentFindsOnlyAnExifFirstApp1) {
     file = makeTestJpeg(options);
     ASSERT_TRUE(locateExifSegment(file.data(), uint32_t(file.size()), &place));
     EXPECT_FALSE(locateExifSegment(file.data(), place.end - 1, &place)) << "segment past the end";
+
+    // A segment claiming a length of 1 before the Exif APP1: the structure is broken, nothing is found.
+    const std::vector<uint8_t> broken = {0xFF, 0xE0, 0x00, 0x01};
+    file.insert(file.begin() + 2, broken.begin(), broken.end());
+    EXPECT_FALSE(locateExifSegment(file.data(), uint32_t(file.size()), &place)) << "length below 2";
+}
+
+// With XMP before the Exif segment, a crop's saved file still gets a thumbnail of the crop, not the old
+// thumbnail of the whole picture; a file with one Exif segment and no XMP gets the very same bytes.
+TEST(ExifThumbnail, ThumbnailAfterAnXmpSegmentIsReplacedToo) {
+    TempDir dir;
+    Picture shown(syntheticPicture(320, 240, 24));
+    ExifOptions exif;
+    exif.thumbnail = oldThumbnail();
+    TestJpegOptions options;
+    options.writeJfif = false;
+    options.markers = {exifMarker(exif), commentMarker("c")};
+    const std::string plainPath = dir.file("plain.jpg"), xmpPath = dir.file("xmp.jpg");
+    writeFileBytes(plainPath, makeTestJpeg(options));
+    options.markers.insert(options.markers.begin(), xmpMarker());
+    writeFileBytes(xmpPath, makeTestJpeg(options));
+    ASSERT_TRUE(regenerateExifThumbnail(u16(plainPath).c_str(), shown.image, false));
+    ASSERT_TRUE(regenerateExifThumbnail(u16(xmpPath).c_str(), shown.image, false));
+    ThumbnailInFile plain = thumbnailIn(readFileBytes(plainPath)), xmp = thumbnailIn(readFileBytes(xmpPath));
+    ASSERT_TRUE(plain.found && xmp.found);
+    EXPECT_NE(xmp.bytes, oldThumbnail());
+    EXPECT_EQ(xmp.bytes, plain.bytes);
+    EXPECT_EQ(readTestJpeg(xmp.bytes).width, 160);
 }
 
 // Exif segments cut short at every length: offsets then point past the segment or the file.

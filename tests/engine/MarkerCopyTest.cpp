@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <random>
@@ -137,22 +138,54 @@ TEST(MarkerCopy, ExifDimensionsAreRewrittenAsLongInBothByteOrders) {
     }
 }
 
-TEST(MarkerCopy, OnlyTheFirstApp1IsFixedButAnyExifSuppressesJfif) {
-    TestJpegOptions options = cameraFile(exifFor(96, 64, false, false));
-    std::swap(options.markers[0], options.markers[1]);  // XMP before Exif
-    options.writeJfif = true;
-    TestJpegContents source = readTestJpeg(makeTestJpeg(options));
-    CropResult result = runCrop(makeTestJpeg(options), window(0, 0, 40, 30));
+// The source's JFIF must differ from what the library would write (here: version 1.02 with a 1 × 1
+// thumbnail), or a lost JFIF rule would go unseen: the library's own segment would look the same.
+TEST(MarkerCopy, FirstExifApp1IsFixedWhereverItStandsAndAnyExifKeepsTheSourceJfif) {
+    const TestMarker ownJfif = appMarker(0, std::string("JFIF\0\1\2\1\0\x48\0\x48\1\1\x10\x20\x30", 17));
+    struct Case {
+        const char* label;
+        bool xmpFirst;
+    };
+    const Case cases[] = {{"Exif first", false}, {"XMP before Exif", true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        TestJpegOptions options = cameraFile(exifFor(96, 64, false, false));
+        if (c.xmpFirst) std::swap(options.markers[0], options.markers[1]);
+        options.markers.insert(options.markers.begin(), ownJfif);
+        TestJpegContents source = readTestJpeg(makeTestJpeg(options));
+        CropResult result = runCrop(makeTestJpeg(options), window(0, 0, 40, 30));
+        ASSERT_TRUE(result.ok) << result.errorText;
+        TestJpegContents output = readTestJpeg(result.output);
+        // The source's own JFIF is kept byte for byte (the library writes none), the rest in source order.
+        ASSERT_EQ(output.markers.size(), source.markers.size()) << describeMarkers(output.markers);
+        EXPECT_EQ(countMarkers(output.markers, kApp0, "JFIF\0", 5), 1);
+        EXPECT_EQ(output.markers[0].data, ownJfif.data);
+        const size_t exifAt = c.xmpFirst ? 2 : 1;
+        for (size_t i = 0; i < source.markers.size(); i++) {
+            if (i != exifAt) EXPECT_EQ(output.markers[i].data, source.markers[i].data) << i;
+        }
+        ASSERT_TRUE(beginsWith(output.markers[exifAt], "Exif\0\0", 6)) << describeMarkers(output.markers);
+        const uint8_t* x = findExifIfdEntry(output.markers[exifAt].data, 0xA002);
+        const uint8_t* y = findExifIfdEntry(output.markers[exifAt].data, 0xA003);
+        ASSERT_TRUE(x && y);
+        EXPECT_EQ(exifGet16(x + 2, false), 4u);
+        EXPECT_EQ(exifGet32(x + 8, false), uint32_t(output.width));
+        EXPECT_EQ(exifGet32(y + 8, false), uint32_t(output.height));
+        EXPECT_EQ(output.width, 40);
+    }
+}
+
+// Without Exif the source's JFIF (different from the library's) gives way to the library's fresh one.
+TEST(MarkerCopy, SourceJfifWithoutExifIsReplacedByTheLibrarys) {
+    TestJpegOptions options;
+    options.writeJfif = false;
+    options.markers = {appMarker(0, std::string("JFIF\0\1\2\1\0\x48\0\x48\1\1\x10\x20\x30", 17)), xmpMarker()};
+    CropResult result = runCrop(makeTestJpeg(options), window(8, 8, 30, 20));
     ASSERT_TRUE(result.ok) << result.errorText;
     TestJpegContents output = readTestJpeg(result.output);
-    // The source's own JFIF is kept (the library writes none), then XMP, then the unchanged Exif.
-    ASSERT_EQ(output.markers.size(), source.markers.size()) << describeMarkers(output.markers);
-    EXPECT_EQ(countMarkers(output.markers, kApp0, "JFIF\0", 5), 1);
-    for (size_t i = 0; i < source.markers.size(); i++) EXPECT_EQ(output.markers[i].data, source.markers[i].data);
-    const uint8_t* x = findExifIfdEntry(output.markers[2].data, 0xA002);
-    ASSERT_TRUE(x);
-    EXPECT_EQ(exifGet16(x + 2, false), 3u);
-    EXPECT_EQ(exifGet16(x + 8, false), 96u);
+    ASSERT_EQ(countMarkers(output.markers, kApp0, "JFIF\0", 5), 1) << describeMarkers(output.markers);
+    const std::vector<uint8_t> library = {'J', 'F', 'I', 'F', 0, 1, 2, 1, 0, 0x48, 0, 0x48, 0, 0};
+    EXPECT_EQ(output.markers[0].data, library);
 }
 
 TEST(MarkerCopy, ExifWithAFarIfd0OffsetIsLeftAlone) {
@@ -225,6 +258,7 @@ TEST(MarkerCopy, RgbOutputCarriesNoJfifSoItsColoursSurvive) {
 TEST(MarkerCopy, MultiPictureIndexIsNeverCopied) {
     TestJpegOptions options = cameraFile(exifFor(96, 64, false, false));
     options.markers.push_back(mpfMarker());
+    options.markers.push_back(appMarker(2, std::string("MPF\0", 4)));  // nothing but its identifier
     options.markers.push_back(appMarker(2, "FPXR"));
     CropResult result = runCrop(makeTestJpeg(options), CropSettings());
     ASSERT_TRUE(result.ok) << result.errorText;
@@ -307,12 +341,29 @@ TEST(MarkerCopy, ExifFixLeavesMalformedDataUnchanged) {
     bad[10 + 12] = 0x68;  // the second IFD0 entry is the Exif pointer: make it another tag
     EXPECT_TRUE(unchangedAfterFix(bad, bad.size()));
     bad = tiff;
+    bad[8] = 1;
+    EXPECT_TRUE(unchangedAfterFix(bad, bad.size()));  // the Exif pointer lies after IFD0's one counted entry
+    bad = tiff;
     bad[10 + 12 + 8] = 0xF0;
     EXPECT_TRUE(unchangedAfterFix(bad, bad.size()));  // Exif IFD offset past the end
     const size_t exifIfd = 8 + 2 + 2 * 12 + 4;
     bad = tiff;
     bad[exifIfd] = 1;
     EXPECT_TRUE(unchangedAfterFix(bad, bad.size()));  // fewer than two entries
+    bad = tiff;
+    bad[exifIfd] = 1;  // a lone PixelXDimension entry, the other dimension renamed away
+    std::copy(tiff.begin() + long(exifIfd + 2 + 2 * 12), tiff.begin() + long(exifIfd + 2 + 3 * 12),
+              bad.begin() + long(exifIfd + 2));
+    bad[exifIfd + 2 + 2 * 12] = bad[exifIfd + 2 + 3 * 12] = 0x05;
+    EXPECT_TRUE(unchangedAfterFix(bad, bad.size()));
+    {
+        // PixelYDimension's entry ends exactly where the data ends: it is still rewritten.
+        const size_t end = exifIfd + 2 + 4 * 12;
+        std::vector<uint8_t> exact(tiff.begin(), tiff.begin() + long(end));
+        fixExifDimensions(exact.data(), exact.size(), 1234, 567);
+        EXPECT_EQ(exifGet32(&exact[end - 4], false), 567u);
+        EXPECT_EQ(exifGet16(&exact[end - 10], false), 4u);
+    }
     for (size_t length = 0; length < tiff.size(); length++) {
         // Cut short, the walk must stop at the end; only dimension entries that fit may change.
         std::vector<uint8_t> exact(tiff.begin(), tiff.begin() + long(length));

@@ -1,5 +1,6 @@
 #include "support/TestFiles.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -41,6 +42,14 @@ void makeReadOnly(const std::string& path) {
 }
 
 bool fileExists(const std::string& path) { return fs::exists(fs::u8path(path)); }
+
+std::vector<std::string> folderNames(const std::string& path) {
+    std::vector<std::string> names;
+    std::error_code ignored;
+    for (auto& entry : fs::directory_iterator(fs::u8path(path), ignored)) names.push_back(entry.path().filename().u8string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 TempDir::TempDir() {
     std::random_device random;

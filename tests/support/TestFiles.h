@@ -13,6 +13,8 @@ std::vector<uint8_t> readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 void makeReadOnly(const std::string& path);
 bool fileExists(const std::string& path);
+// The names in a folder, sorted.
+std::vector<std::string> folderNames(const std::string& path);
 
 // A fresh folder under the system's temporary folder, removed with its files at the end of the test.
 struct TempDir {
