@@ -16,10 +16,12 @@ HMODULE loadModuleFile(const char16_t* nameOrPath) {
     return LoadLibraryExW(asWide(nameOrPath), nullptr, LOAD_LIBRARY_AS_DATAFILE);
 }
 
-// The ordinary module search (program folder first) with ".dll" appended, as for a bare name.
+// "<name>.dll" in the program's folder, by full path: the library search is kept to the system folder
+// (restrictLibrarySearch), and a bare name would not reach the program's folder.
 HMODULE loadModuleByName(const char16_t* name) {
     TextBuffer file;
-    textAssign(&file, name);
+    if (!queryProgramFolder(&file)) return nullptr;
+    pathJoin(&file, name);
     textAppendZ(&file, u".dll");
     if (file.failed) return nullptr;
     return loadModuleFile(textChars(&file));

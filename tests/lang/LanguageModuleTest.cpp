@@ -31,24 +31,32 @@ std::u16string testModule(const char* name) {
 
 std::u16string str(const TextBuffer& text) { return std::u16string(textChars(&text), text.length); }
 
-// A folder holding copies of modules under chosen names, made the current directory so that the
-// ordinary module search finds them (the test program's own folder holds no modules).
+// Copies of modules under chosen names in the test program's own folder, where the program looks for
+// them (the library search never reaches the current folder); every file placed is removed again.
 struct ModuleFolder {
-    TempDir dir;
-    wchar_t previous[MAX_PATH] = {};
+    std::u16string folder;
+    std::vector<std::u16string> placed;
     ModuleFolder() {
-        GetCurrentDirectoryW(MAX_PATH, previous);
-        SetCurrentDirectoryW(asWide(u16(dir.path).c_str()));
+        wchar_t program[MAX_PATH] = {};
+        GetModuleFileNameW(nullptr, program, MAX_PATH);
+        std::wstring path = program;
+        path.resize(path.find_last_of(L'\\'));
+        folder.assign(path.begin(), path.end());
     }
     ~ModuleFolder() {
         releaseLanguageModule();
-        SetCurrentDirectoryW(previous);
+        for (const std::u16string& file : placed)
+            if (!DeleteFileW(asWide(file.c_str()))) RemoveDirectoryW(asWide(file.c_str()));
+    }
+    std::u16string file(const char* name) {
+        placed.push_back(folder + u"\\" + u16(name));
+        return placed.back();
     }
     void add(const std::u16string& source, const char* name) {
-        std::u16string target = u16(dir.file(std::string(name) + ".dll"));
+        std::u16string target = file((std::string(name) + ".dll").c_str());
         ASSERT_TRUE(CopyFileW(asWide(source.c_str()), asWide(target.c_str()), FALSE)) << name;
     }
-    std::u16string path() const { return u16(dir.path); }
+    std::u16string path() const { return folder; }
 };
 
 std::u16string loadedText(uint32_t id) {
@@ -124,13 +132,15 @@ TEST(LanguageModule, BrokenSignatureIsRefusedWithoutFallback) {
 }
 
 TEST(LanguageModule, SwitchKeepsTheSelectedNameWhenNothingLoads) {
-    ModuleFolder folder;
-    folder.add(programModule("English"), "English");
     TextBuffer languageName;
-    textAssign(&languageName, u"English");
-    ASSERT_TRUE(loadLanguageModule(&languageName));
-    EXPECT_TRUE(switchLanguageModule(u"Klingon", &languageName));
-    EXPECT_EQ(str(languageName), u"English");
+    {
+        ModuleFolder folder;
+        folder.add(programModule("English"), "English");
+        textAssign(&languageName, u"English");
+        ASSERT_TRUE(loadLanguageModule(&languageName));
+        EXPECT_TRUE(switchLanguageModule(u"Klingon", &languageName));
+        EXPECT_EQ(str(languageName), u"English");
+    }
 
     ModuleFolder empty;
     EXPECT_FALSE(switchLanguageModule(u"Klingon", &languageName));
@@ -145,9 +155,9 @@ TEST(LanguageModule, ListsUsableModulesOnly) {
     folder.add(testModule("WrongSignature"), "Wrong");
     folder.add(testModule("Unterminated"), "Unterminated");
     folder.add(testModule("LongerWord"), "Longer");
-    writeFileBytes(folder.dir.file("Garbage.dll"), std::vector<uint8_t>(3000, 0x4D));
-    writeFileBytes(folder.dir.file("notes.txt"), {1, 2, 3});
-    CreateDirectoryW(asWide(u16(folder.dir.file("Folder.dll")).c_str()), nullptr);
+    writeFileBytes(u8(folder.file("Garbage.dll")), std::vector<uint8_t>(3000, 0x4D));
+    writeFileBytes(u8(folder.file("notes.txt")), {1, 2, 3});
+    CreateDirectoryW(asWide(folder.file("Folder.dll").c_str()), nullptr);
 
     std::vector<std::u16string> names;
     int position = collectLanguageModules(folder.path().c_str(), u"Klingon", collect, &names);
