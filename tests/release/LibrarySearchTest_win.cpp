@@ -44,10 +44,22 @@ ProbeResult runProbe(const wchar_t* mode) {
     return result;
 }
 
+// Wine prefers its own built-in libraries; told to prefer files on disk for the probe alone, it searches
+// as Windows does. Windows ignores the key.
+struct PreferFilesOnDisk {
+    const wchar_t* key = L"Software\\Wine\\AppDefaults\\library_probe.exe\\DllOverrides";
+    PreferFilesOnDisk() {
+        RegSetKeyValueW(HKEY_CURRENT_USER, key, L"hhctrl.ocx", REG_SZ, L"native,builtin",
+                        sizeof L"native,builtin");
+    }
+    ~PreferFilesOnDisk() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\library_probe.exe"); }
+};
+
 }  // namespace
 
 TEST(LibrarySearch, PlantedHelpControlIsLoadedOnlyWithoutTheHardening) {
     ASSERT_NE(GetFileAttributesW((programFolder() + L"hhctrl.ocx").c_str()), INVALID_FILE_ATTRIBUTES);
+    PreferFilesOnDisk preferFiles;
 
     ProbeResult plain = runProbe(L"plain");
     EXPECT_EQ(plain.exitCode, 1u) << "without the hardening the planted file should be found first";
