@@ -30,6 +30,7 @@ VIAddVersionKey /LANG=0 "ProductName" "${PRODUCT}"
 VIAddVersionKey /LANG=0 "CompanyName" "${PUBLISHER}"
 VIAddVersionKey /LANG=0 "FileDescription" "${PRODUCT} ${VERSION} setup"
 VIAddVersionKey /LANG=0 "FileVersion" "${VERSION}"
+VIAddVersionKey /LANG=0 "LegalCopyright" "Copyright (C) ${PUBLISHER}"
 VIAddVersionKey /LANG=0 "ProductVersion" "${VERSION}"
 
 !define MUI_ICON "${STAGE}\installer.ico"
