@@ -17,8 +17,8 @@ HMODULE loadModuleFile(const char16_t* nameOrPath) {
     return LoadLibraryExW(asWide(nameOrPath), nullptr, LOAD_LIBRARY_AS_DATAFILE);
 }
 
-// "<name>.dll" beside the program, by its full path: a bare name would go through the search path and
-// could load a file of that name from the current or the system folder.
+// "<name>.dll" in the program's folder, by full path: the library search is kept to the system folder
+// (restrictLibrarySearch), and a bare name would not reach the program's folder.
 HMODULE loadModuleByName(const char16_t* name) {
     TextBuffer file;
     if (!queryProgramFolder(&file)) return nullptr;

@@ -12,6 +12,7 @@
 #include "settings/SettingsFile.h"
 #include "shell/AppState.h"
 #include "shell/CommandIds.h"
+#include "shell/LibrarySearch.h"
 #include "shell/Dispatch.h"
 #include "filelist/FileListWindow.h"
 #include "help/Help.h"
@@ -170,6 +171,7 @@ void finishShell() {
 }
 
 int ShellStartup(HINSTANCE instance, int showCommand) {
+    restrictLibrarySearch();
     int argumentCount = 0;
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &argumentCount);
     bool started = startShell(instance, showCommand, argumentCount, arguments);
