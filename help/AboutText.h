@@ -3,8 +3,9 @@
 // that it is tested natively as well.
 
 #include "common/TextBuffer.h"
+#include "common/Version.h"
 
-constexpr const char16_t* kProductLine = u"Trimwell version 1.2.5.0 (64-bit)";
+constexpr const char16_t* kProductLine = u"Trimwell version " TW_VERSION_TEXT " (64-bit)";
 constexpr const char16_t* kMakerLine = u"Made by Morvane";
 constexpr const char16_t* kMakerSite = u"https://www.morvane.example/";
 constexpr const char16_t* kOnlineHelpPage = u"https://www.morvane.example/trimwell/help/";
