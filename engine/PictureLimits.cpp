@@ -2,16 +2,18 @@
 
 namespace {
 
-// A block of a truncated real photograph costs far more than a bit; a scan holding fewer than one bit per
-// kBlocksPerByteFloor / 8 blocks of its smallest component is refused.
-constexpr uint64_t kBlocksPerByteFloor = 64;
+// A block of a Huffman-coded scan costs at least a bit, one of a real photograph far more: data holding
+// fewer than one byte per 64 blocks of the frame's smallest component is refused.
+constexpr uint64_t kHuffmanBlocksPerByte = 64;
+// Arithmetic coding learns a flat picture down to a fraction of a bit per block (a flat grey 4000 x 4000
+// picture takes about 30 bytes of data, some 2,000 chroma blocks a byte): only a far lower floor holds.
+constexpr uint64_t kArithmeticBlocksPerByte = 16384;
 
 uint64_t gMemoryCeiling = 0;
 
 }  // namespace
 
 bool scanDataCanHoldPicture(j_decompress_ptr decompressor) {
-    if (decompressor->arith_code) return true;
     uint64_t fewestBlocks = UINT64_MAX;
     for (int c = 0; c < decompressor->num_components; c++) {
         const jpeg_component_info& component = decompressor->comp_info[c];
@@ -20,7 +22,8 @@ bool scanDataCanHoldPicture(j_decompress_ptr decompressor) {
     }
     if (fewestBlocks == UINT64_MAX) return true;
     const uint64_t dataBytes = decompressor->src ? decompressor->src->bytes_in_buffer : 0;
-    return dataBytes * kBlocksPerByteFloor >= fewestBlocks;
+    const uint64_t floor = decompressor->arith_code ? kArithmeticBlocksPerByte : kHuffmanBlocksPerByte;
+    return dataBytes * floor >= fewestBlocks;
 }
 
 uint64_t coefficientBytes(j_decompress_ptr decompressor) {
@@ -38,6 +41,7 @@ uint64_t coefficientBytes(j_decompress_ptr decompressor) {
 
 uint64_t availableMemory() { return gMemoryCeiling ? gMemoryCeiling : osAvailableMemory(); }
 
-bool memoryCanHold(uint64_t bytes) { return bytes <= availableMemory(); }
+// Half: the system, the mapped source, the output and the other programs keep the rest.
+bool memoryCanHold(uint64_t bytes) { return bytes <= availableMemory() / 2; }
 
 void setMemoryCeiling(uint64_t bytes) { gMemoryCeiling = bytes; }

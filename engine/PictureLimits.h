@@ -10,13 +10,14 @@
 
 // False when the entropy-coded data left in the library's source cannot hold the blocks the frame
 // header claims: every block of a Huffman-coded scan costs at least one bit, and a picture cut short
-// keeps most of its data, so data far below that bound is not a photograph. Arithmetic coding can
-// code an empty block in almost nothing and is left to the memory check.
+// keeps most of its data, so data far below that bound is not a photograph. Arithmetic coding can code
+// a flat block in a small fraction of a bit: its floor is far lower, and the memory check does the rest.
 bool scanDataCanHoldPicture(j_decompress_ptr decompressor);
 // Bytes of the whole-picture coefficient arrays the library makes for this frame (every component,
 // padded to whole grid cells).
 uint64_t coefficientBytes(j_decompress_ptr decompressor);
-// True when `bytes` more can be allocated without pushing the machine into paging.
+// True when `bytes` more can be allocated without pushing the machine into paging: at most half of what
+// is available.
 bool memoryCanHold(uint64_t bytes);
 // The memory the machine can give now, in bytes; a ceiling set for tests wins over the system's answer.
 uint64_t availableMemory();

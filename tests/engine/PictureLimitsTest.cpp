@@ -25,7 +25,7 @@ TestJpegOptions photograph(int width, int height, bool progressive) {
 // The frame header made to claim `width` x `height`, the data left as it was.
 std::vector<uint8_t> claimSize(std::vector<uint8_t> bytes, uint16_t width, uint16_t height) {
     for (size_t i = 2; i + 9 < bytes.size(); i++) {
-        if (bytes[i] == 0xFF && (bytes[i + 1] == 0xC0 || bytes[i + 1] == 0xC2)) {
+        if (bytes[i] == 0xFF && (bytes[i + 1] == 0xC0 || bytes[i + 1] == 0xC2 || bytes[i + 1] == 0xC9)) {
             bytes[i + 5] = static_cast<uint8_t>(height >> 8);
             bytes[i + 6] = static_cast<uint8_t>(height);
             bytes[i + 7] = static_cast<uint8_t>(width >> 8);
@@ -100,13 +100,41 @@ TEST(PictureLimits, ForgedSizeIsRefusedAndAPhotographCutShortStillOpensAndCrops)
     }
 }
 
+// An arithmetic-coded frame can code a flat block in a fraction of a bit: a flat picture opens and crops,
+// while the library's arithmetic test image claiming 65,500 x 65,500 is refused on an 8 GB machine (its
+// data could just hold a flat picture of that size, but not in memory).
+TEST(PictureLimits, ArithmeticCodingHasItsOwnFloor) {
+    TestJpegOptions flat = photograph(2000, 1200, false);
+    flat.arithmetic = true;
+    flat.solid = {128, 128, 128};
+    const std::vector<uint8_t> flatBytes = makeTestJpeg(flat);
+    EXPECT_TRUE(decode(flatBytes).shown);
+    EXPECT_TRUE(runCrop(flatBytes, window(16, 16, 300, 200)).ok);
+    const std::vector<uint8_t> testImage = readFileBytes(libjpegTestImage("testimgari.jpg"));
+    ASSERT_FALSE(testImage.empty());
+    CeilingGuard laptop(8ull << 30);
+    const std::vector<uint8_t> forged = claimSize(testImage, 65500, 65500);
+    CropResult cropped = runCrop(forged, window(16, 16, 300, 200));
+    EXPECT_FALSE(cropped.ok);
+    EXPECT_EQ(cropped.errorCode, kEngineOutOfMemory);
+    DecodeOutcome shown = decode(forged);
+    EXPECT_FALSE(shown.shown);
+    EXPECT_EQ(shown.errorCode, kEngineNoBitmap);
+    // Far beyond even arithmetic coding's floor: 1 x 65,500 blocks of data claiming 65,500 x 65,500.
+    std::vector<uint8_t> starved = forged;
+    const size_t scan = std::string(starved.begin(), starved.end()).find("\xFF\xDA");
+    ASSERT_NE(scan, std::string::npos);
+    starved.resize(scan + 2 + (starved[scan + 2] << 8 | starved[scan + 3]) + 100);
+    EXPECT_EQ(runCrop(starved, window(16, 16, 300, 200)).errorCode, kEngineCannotOpen);
+}
+
 // A size the data could hold but the machine cannot: the out-of-memory refusal, before allocating.
 TEST(PictureLimits, PictureBeyondTheAvailableMemoryFailsWithOutOfMemory) {
     const std::vector<uint8_t> real = makeTestJpeg(photograph(512, 384, false));
     {
         // 512 x 384 at 4:2:0 holds 4,608 blocks of 128 bytes: 589,824 bytes of coefficients, as many for
-        // the 24-bit bitmap.
-        CeilingGuard ceiling(500000);
+        // the 24-bit bitmap. At most half of the available memory is taken.
+        CeilingGuard ceiling(1000000);
         DecodeOutcome shown = decode(real);
         EXPECT_FALSE(shown.shown);
         EXPECT_EQ(shown.errorCode, kEngineOutOfMemory);
@@ -115,7 +143,7 @@ TEST(PictureLimits, PictureBeyondTheAvailableMemoryFailsWithOutOfMemory) {
         EXPECT_EQ(cropped.errorCode, kEngineOutOfMemory);
     }
     {
-        CeilingGuard ceiling(600000);
+        CeilingGuard ceiling(1200000);
         EXPECT_TRUE(decode(real).shown);
         // The window not on the origin needs its own arrays besides the source's.
         EXPECT_EQ(runCrop(real, window(16, 16, 100, 100)).errorCode, kEngineOutOfMemory);
