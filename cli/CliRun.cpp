@@ -26,6 +26,7 @@ const char16_t* engineErrorMeaning(int32_t code) {
     case kEngineCannotOpen:
         return u"cannot be opened (missing, empty, 4 GiB or larger, read-only or in use)";
     case kEngineCannotCreate: return u"the output file cannot be created";
+    case kEngineOutOfMemory: return u"there is not enough memory to process the picture";
     default: return u"failed";
     }
 }
@@ -82,8 +83,11 @@ int runInfoCommand(const CliOptions* options) {
 
 int runBitmapCommand(const CliOptions* options) {
     DecodedImage* shown = nullptr;
-    if (!loadPictureFile(&shown, options->input)) {
-        printCliError(options->input, u"is not a picture the program can show");
+    uint32_t errorCode = kEngineOk;
+    if (!loadPictureFile(&shown, options->input, &errorCode)) {
+        printCliError(options->input, errorCode == kEngineOutOfMemory
+                                          ? u"there is not enough memory to show the picture"
+                                          : u"is not a picture the program can show");
         return kCliFailed;
     }
     bool written = writeBitmapFile(options->bitmapPath, shown);
@@ -123,7 +127,9 @@ int runCropCommand(const CliOptions* options) {
         if (job.errorCode == kEngineCannotCreate) {
             printCliError(textChars(&temporary), engineErrorMeaning(job.errorCode));
         } else if (job.errorCode != kEngineOk) {
-            printCliError(options->input, engineErrorMeaning(job.errorCode));
+            // The engine's own refusals of a damaged file say why in errorText.
+            printCliError(options->input,
+                          job.errorText.length ? textChars(&job.errorText) : engineErrorMeaning(job.errorCode));
         } else {
             printCliError(options->input, job.errorText.length ? textChars(&job.errorText) : u"failed");
         }

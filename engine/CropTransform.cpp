@@ -1,5 +1,6 @@
 #include "engine/CropTransform.h"
 
+#include <cstdlib>
 #include <cstring>
 
 #include <jerror.h>
@@ -8,6 +9,7 @@
 #include "engine/LibraryError.h"
 #include "engine/MarkerCopy.h"
 #include "engine/MarkerScan.h"
+#include "engine/PictureLimits.h"
 
 namespace {
 
@@ -28,6 +30,49 @@ void outputSampling(const CropTransform* job, j_decompress_ptr decompressor, int
     }
 }
 
+// The library objects and everything else changed after setjmp live here, on the heap: locals changed
+// after setjmp are indeterminate after the jump, and the jump skips destructors.
+struct TransformRun {
+    jpeg_decompress_struct decompressor;
+    jpeg_compress_struct compressor;
+    LibraryErrorManager decompressorErrors;
+    LibraryErrorManager compressorErrors;
+    CropTransform* job;
+    OsHandle* output;
+    uint32_t sourceSize;
+    bool decompressorCreated;
+    bool compressorCreated;
+};
+
+// Bytes of the output's own coefficient arrays, made when the window does not start at the origin.
+uint64_t workspaceBytes(const CropTransform* job, j_decompress_ptr decompressor) {
+    if (!job->workspace) return 0;
+    const uint64_t cellsAcross = (job->outputWidth + job->cellWidth - 1) / job->cellWidth;
+    const uint64_t cellsDown = (job->outputHeight + job->cellHeight - 1) / job->cellHeight;
+    uint64_t blocks = 0;
+    for (int c = 0; c < job->outputComponents; c++) {
+        int h, v;
+        outputSampling(job, decompressor, c, &h, &v);
+        blocks += cellsAcross * static_cast<uint64_t>(h) * cellsDown * static_cast<uint64_t>(v);
+    }
+    return blocks * sizeof(JBLOCK);
+}
+
+// A frame header is cheap to forge: before the library allocates the whole picture, refuse a scan that
+// cannot hold it, and a picture the machine has no memory for (rather than paging it to its knees).
+void checkPictureLimits(CropTransform* job, j_decompress_ptr decompressor) {
+    if (!scanDataCanHoldPicture(decompressor)) {
+        job->errorCode = kEngineCannotOpen;
+        textAssign(&job->errorText, u"the picture data is far too short for the size its header claims");
+        leaveLibraryRun(common(decompressor));
+    }
+    if (!memoryCanHold(coefficientBytes(decompressor) + workspaceBytes(job, decompressor))) {
+        job->errorCode = kEngineOutOfMemory;
+        textAssign(&job->errorText, u"there is not enough memory to process the picture");
+        leaveLibraryRun(common(decompressor));
+    }
+}
+
 // Steps between creating and destroying the library objects. Holds nothing with a destructor: any
 // library error jumps out of it to runTransform.
 bool transcode(CropTransform* job, j_decompress_ptr decompressor, j_compress_ptr compressor, OsHandle* output,
@@ -44,6 +89,7 @@ bool transcode(CropTransform* job, j_decompress_ptr decompressor, j_compress_ptr
     }
     jpeg_read_header(decompressor, TRUE);
     planCrop(job, decompressor);
+    checkPictureLimits(job, decompressor);
     jvirt_barray_ptr* sourceArrays = jpeg_read_coefficients(decompressor);
     // Every coefficient is in memory now and the segments are saved: the mapped source is not read again
     // (only an end-of-image marker remains), so its pages need not stay while the output is written.
@@ -65,6 +111,22 @@ bool transcode(CropTransform* job, j_decompress_ptr decompressor, j_compress_ptr
     return true;
 }
 
+// Each object's errors jump back to the function that created it; the compressor's run is nested in the
+// decompressor's, so a jump only ever leaves frames.
+bool runCompressor(TransformRun* run) {
+    if (setjmp(run->compressorErrors.jumpPoint)) return false;
+    jpeg_create_compress(&run->compressor);
+    run->compressorCreated = true;
+    return transcode(run->job, &run->decompressor, &run->compressor, run->output, run->sourceSize);
+}
+
+bool runDecompressor(TransformRun* run) {
+    if (setjmp(run->decompressorErrors.jumpPoint)) return false;
+    jpeg_create_decompress(&run->decompressor);
+    run->decompressorCreated = true;
+    return runCompressor(run);
+}
+
 }  // namespace
 
 bool transformFile(CropTransform* job, const char16_t* sourcePath, const char16_t* outputPath) {
@@ -84,8 +146,7 @@ bool transformFile(CropTransform* job, const char16_t* sourcePath, const char16_
     return ok;
 }
 
-// Calls setjmp, so it holds only plain C objects; the job's state lives in `job`, not in locals that
-// change after the jump points are set.
+// The library work runs on a heap record (TransformRun); both objects are destroyed on every path.
 bool runTransform(CropTransform* job, OsHandle* output, uint32_t sourceSize) {
     job->onExif = ignoreExif;
     job->stopAfterExif = stopAtFirstExif;
@@ -97,32 +158,23 @@ bool runTransform(CropTransform* job, OsHandle* output, uint32_t sourceSize) {
     job->errorCode = errorCode;
     job->cursor = job->dataStart;
 
-    jpeg_decompress_struct decompressor;
-    jpeg_compress_struct compressor;
-    LibraryErrorManager decompressorErrors;
-    LibraryErrorManager compressorErrors;
-    // Zeroed so that destroying an object that was never created does nothing.
-    memset(&decompressor, 0, sizeof decompressor);
-    memset(&compressor, 0, sizeof compressor);
-    decompressor.err = prepareLibraryErrorManager(&decompressorErrors);
-    decompressor.client_data = &job->errorText;
-    compressor.err = prepareLibraryErrorManager(&compressorErrors);
-    compressor.client_data = &job->errorText;
-    if (setjmp(decompressorErrors.jumpPoint)) {
-        jpeg_destroy_compress(&compressor);
-        jpeg_destroy_decompress(&decompressor);
+    // Zero-filled, so that nothing is destroyed that was never created.
+    auto* run = static_cast<TransformRun*>(calloc(1, sizeof(TransformRun)));
+    if (!run) {
+        job->errorCode = kEngineOutOfMemory;
         return false;
     }
-    jpeg_create_decompress(&decompressor);
-    if (setjmp(compressorErrors.jumpPoint)) {
-        jpeg_destroy_compress(&compressor);
-        jpeg_destroy_decompress(&decompressor);
-        return false;
-    }
-    jpeg_create_compress(&compressor);
-    bool ok = transcode(job, &decompressor, &compressor, output, sourceSize);
-    jpeg_destroy_compress(&compressor);
-    jpeg_destroy_decompress(&decompressor);
+    run->job = job;
+    run->output = output;
+    run->sourceSize = sourceSize;
+    run->decompressor.err = prepareLibraryErrorManager(&run->decompressorErrors);
+    run->decompressor.client_data = &job->errorText;
+    run->compressor.err = prepareLibraryErrorManager(&run->compressorErrors);
+    run->compressor.client_data = &job->errorText;
+    const bool ok = runDecompressor(run);
+    if (run->compressorCreated) jpeg_destroy_compress(&run->compressor);
+    if (run->decompressorCreated) jpeg_destroy_decompress(&run->decompressor);
+    free(run);
     return ok;
 }
 

@@ -6,6 +6,7 @@
 #include "engine/ImageOps.h"
 #include "engine/JpegIo.h"
 #include "engine/LibraryError.h"
+#include "engine/PictureLimits.h"
 
 namespace {
 
@@ -17,6 +18,7 @@ struct DecodeRun {
     DisplayDecode* file;
     DecodedImage* image;
     uint8_t* cmykTable;  // T[a][b] = a × b div 255
+    uint32_t size;       // bytes from dataStart
     bool created;
 };
 
@@ -37,8 +39,28 @@ bool decodePixels(DecodeRun* run) {
 
     jpeg_create_decompress(decompressor);
     run->created = true;
-    installMemorySource(decompressor, file->dataStart, mappedSize(file));
+    installMemorySource(decompressor, file->dataStart, run->size);
     jpeg_read_header(decompressor, TRUE);
+    // A forged frame header must not make the library allocate the picture: see PictureLimits.h. A bitmap
+    // of 4 GiB or more is refused as such first, before the library buffers anything.
+    const uint32_t claimedBits = decompressor->num_components == 1 ? 8 : 24;
+    uint64_t needed = bitmapAllocationSize(decompressor->image_width, decompressor->image_height, claimedBits);
+    if (needed == 0 && decompressor->image_width != 0 && decompressor->image_height != 0) {
+        file->errorCode = kEngineNoBitmap;
+        return false;
+    }
+    if (!scanDataCanHoldPicture(decompressor)) {
+        file->errorCode = kEngineCannotOpen;
+        return false;
+    }
+    // A progressive or multi-scan source is buffered whole as coefficients besides the bitmap.
+    if (decompressor->progressive_mode || decompressor->comps_in_scan < decompressor->num_components) {
+        needed += coefficientBytes(decompressor);
+    }
+    if (!memoryCanHold(needed)) {
+        file->errorCode = kEngineOutOfMemory;
+        return false;
+    }
     if (decompressor->jpeg_color_space == JCS_YCbCr || decompressor->jpeg_color_space == JCS_RGB) {
         decompressor->out_color_space = JCS_EXT_BGR;
     } else if (decompressor->jpeg_color_space == JCS_CMYK || decompressor->jpeg_color_space == JCS_YCCK) {
@@ -128,26 +150,20 @@ void freeDecodedImage(DecodedImage* image) {
     free(image);
 }
 
-DecodedImage* decodeForDisplay(DisplayDecode* file, const char16_t* path) {
+namespace {
+
+void startDecode(DisplayDecode* file) {
     file->errorCode = kEngineOk;
     file->isGrayscale = 0;
     file->isProgressive = 0;
     file->exifFound = 0;
     file->exifLength = 0;
     textClear(&file->errorText);
+}
 
-    auto* image = static_cast<DecodedImage*>(calloc(1, sizeof(DecodedImage)));
-    if (!image) {
-        file->errorCode = kEngineOutOfMemory;
-        return nullptr;
-    }
-    if (openMappedRead(file, path) == 0) {
-        free(image);
-        return nullptr;
-    }
-    osFileWriteTime(file->fileHandle, &image->lastWriteTime);
+// Decodes the bytes from dataStart to dataEnd into `image`.
+bool decodeInto(DisplayDecode* file, DecodedImage* image, uint32_t size) {
     file->image = image;
-
     auto* run = static_cast<DecodeRun*>(calloc(1, sizeof(DecodeRun)));
     bool decoded = false;
     if (!run) {
@@ -155,6 +171,7 @@ DecodedImage* decodeForDisplay(DisplayDecode* file, const char16_t* path) {
     } else {
         run->file = file;
         run->image = image;
+        run->size = size;
         run->decompressor.err = prepareLibraryErrorManager(&run->errors);
         run->decompressor.client_data = &file->errorText;
         decoded = decodePixels(run);
@@ -162,8 +179,46 @@ DecodedImage* decodeForDisplay(DisplayDecode* file, const char16_t* path) {
         free(run->cmykTable);
         free(run);
     }
-    closeMapped(file);
     file->image = nullptr;
+    return decoded;
+}
+
+}  // namespace
+
+DecodedImage* decodeForDisplay(DisplayDecode* file, const char16_t* path) {
+    startDecode(file);
+    auto* image = static_cast<DecodedImage*>(calloc(1, sizeof(DecodedImage)));
+    if (!image) {
+        file->errorCode = kEngineOutOfMemory;
+        return nullptr;
+    }
+    const uint32_t size = openMappedRead(file, path);
+    if (size == 0) {
+        free(image);
+        return nullptr;
+    }
+    osFileWriteTime(file->fileHandle, &image->lastWriteTime);
+    const bool decoded = decodeInto(file, image, size);
+    closeMapped(file);
+    if (!decoded) {
+        freeDecodedImage(image);
+        return nullptr;
+    }
+    return image;
+}
+
+DecodedImage* decodeBytesForDisplay(DisplayDecode* file, const uint8_t* data, uint32_t size) {
+    startDecode(file);
+    auto* image = static_cast<DecodedImage*>(calloc(1, sizeof(DecodedImage)));
+    if (!image) {
+        file->errorCode = kEngineOutOfMemory;
+        return nullptr;
+    }
+    file->dataStart = const_cast<uint8_t*>(data);
+    file->dataEnd = file->dataStart + size;
+    const bool decoded = decodeInto(file, image, size);
+    file->dataStart = nullptr;
+    file->dataEnd = nullptr;
     if (!decoded) {
         freeDecodedImage(image);
         return nullptr;

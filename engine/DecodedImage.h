@@ -30,5 +30,7 @@ inline uint32_t imageBitCount(const DecodedImage* image) { return image->header.
 
 // Null on failure, with errorCode 50001, 50002 or 50004, or 50000 after a library error.
 DecodedImage* decodeForDisplay(DisplayDecode* file, const char16_t* path);
+// The same decode over `size` bytes already in memory; lastWriteTime stays 0.
+DecodedImage* decodeBytesForDisplay(DisplayDecode* file, const uint8_t* data, uint32_t size);
 // Frees the record and the pixel buffer it still holds.
 void freeDecodedImage(DecodedImage* image);

@@ -19,3 +19,5 @@ jpeg_error_mgr* prepareLibraryErrorManager(LibraryErrorManager* manager) {
     manager->base.error_exit = libraryErrorExit;
     return &manager->base;
 }
+
+void leaveLibraryRun(j_common_ptr object) { longjmp(reinterpret_cast<LibraryErrorManager*>(object->err)->jumpPoint, 1); }

@@ -19,3 +19,6 @@ struct LibraryErrorManager {
 // and its `client_data` to the TextBuffer that receives the message (or null to drop it), both before
 // jpeg_create_*, then setjmp(manager->jumpPoint).
 jpeg_error_mgr* prepareLibraryErrorManager(LibraryErrorManager* manager);
+// Jumps back to the setjmp point of `object`'s manager without a library message: the engine's own
+// refusals set errorCode (and errorText) themselves first.
+[[noreturn]] void leaveLibraryRun(j_common_ptr object);

@@ -72,10 +72,15 @@ bool measureDialogTemplate(const uint8_t* bytes, size_t available, DialogTemplat
     cursor.nameOrOrdinal();  // class
     cursor.string();         // title
     layout->pointSizeOffset = cursor.at;
-    layout->hasFont = (layout->style & kDialogStyleSetFont) != 0;
-    if (layout->hasFont) {
-        cursor.skip(6);  // point size, weight, italic, character set
-        cursor.string();
+    if (layout->style & kDialogStyleSetFont) {
+        // Point size 0x7FFF asks for the message box font: the system then reads no weight, italic,
+        // character set or typeface, so the template has none and there is no font block to change.
+        const uint16_t pointSize = cursor.u16();
+        if (pointSize != kDialogMessageBoxFont) {
+            layout->hasFont = true;
+            cursor.skip(4);  // weight, italic, character set
+            cursor.string();
+        }
     }
     for (uint16_t i = 0; i < layout->itemCount && cursor.ok; i++) {
         cursor.alignTo4();

@@ -7,13 +7,14 @@
 #include <cstdint>
 
 constexpr uint32_t kDialogStyleSetFont = 0x40;  // DS_SETFONT
+constexpr uint16_t kDialogMessageBoxFont = 0x7FFF;  // point size: the message box font, no font block follows
 
 struct DialogTemplateLayout {
     size_t size = 0;              // bytes up to the end of the last item
     size_t pointSizeOffset = 0;   // directly after the title; meaningful only with a font
     uint32_t style = 0;
     uint16_t itemCount = 0;
-    bool hasFont = false;
+    bool hasFont = false;  // a whole font block (point size to typeface) follows the title
 };
 
 struct DialogItemInfo {

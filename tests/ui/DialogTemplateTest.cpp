@@ -31,7 +31,8 @@ struct TemplateBuilder {
     void align() {
         while (bytes.size() % 4) bytes.push_back(0);
     }
-    void header(uint32_t style, uint16_t items, const std::u16string& title, bool menuOrdinal = false) {
+    void header(uint32_t style, uint16_t items, const std::u16string& title, bool menuOrdinal = false,
+                uint16_t pointSize = 8) {
         u16(1);
         u16(0xFFFF);
         u32(0);
@@ -49,7 +50,8 @@ struct TemplateBuilder {
         string(title);
         pointSizeOffset = bytes.size();
         if (style & kDialogStyleSetFont) {
-            u16(8);
+            u16(pointSize);
+            if (pointSize == kDialogMessageBoxFont) return;  // the message box font: nothing more
             u16(400);
             bytes.push_back(0);
             bytes.push_back(1);
@@ -133,6 +135,31 @@ TEST(DialogTemplate, OrdinalsCreationDataAndNoFont) {
     EXPECT_EQ(seen.items[1].id, 4630u);
     EXPECT_EQ(std::u16string(seen.items[1].className).size(), 63u);
     EXPECT_EQ(seen.items[2].id, 1u);
+}
+
+// Point size 0x7FFF: the system reads no font block after it, so neither may the walk; the items that
+// follow are found where the system finds them and the template is measured to its true end.
+TEST(DialogTemplate, MessageBoxFontPointSizeHasNoFontBlock) {
+    TemplateBuilder b;
+    b.header(0x80C800C0, 2, u"Title", false, kDialogMessageBoxFont);
+    const size_t afterPointSize = b.bytes.size();
+    b.item(4620, 0x50810080, 0x81, u"", u"", {1, 2});
+    b.item(1, 0, 0x80, u"", u"OK");
+    DialogTemplateLayout layout;
+    Seen seen;
+    ASSERT_TRUE(measureDialogTemplate(b.bytes.data(), b.bytes.size(), &layout, Seen::visit, &seen));
+    EXPECT_EQ(afterPointSize, b.pointSizeOffset + 2);
+    EXPECT_FALSE(layout.hasFont);  // nothing to give another size: the copy keeps the system's font
+    EXPECT_EQ(layout.size, b.bytes.size());
+    ASSERT_EQ(seen.items.size(), 2u);
+    EXPECT_EQ(seen.items[0].id, 4620u);
+    EXPECT_EQ(seen.items[0].classOrdinal, 0x81);
+    EXPECT_EQ(seen.items[1].id, 1u);
+    // Any cut is still refused, each in a buffer of exactly its size.
+    for (size_t cut = 0; cut < b.bytes.size(); cut++) {
+        std::vector<uint8_t> part(b.bytes.begin(), b.bytes.begin() + static_cast<long>(cut));
+        EXPECT_FALSE(measureDialogTemplate(part.data(), part.size(), &layout)) << cut;
+    }
 }
 
 // Every cut of a valid template is refused without reading past the bytes given (checked under ASan,
