@@ -18,29 +18,6 @@
 
 namespace {
 
-std::vector<uint8_t> cameraPicture() {
-    TestJpegOptions small;
-    small.width = 160;
-    small.height = 120;
-    small.solid = {128, 128, 128};
-    ExifOptions exif;
-    exif.pixelWidth = 320;
-    exif.pixelHeight = 240;
-    exif.thumbnail = makeTestJpeg(small);
-    TestJpegOptions options;
-    options.width = 320;
-    options.height = 240;
-    options.writeJfif = false;
-    options.markers = {exifMarker(exif)};
-    return makeTestJpeg(options);
-}
-
-std::string frameTitle() {
-    wchar_t title[300] = {};
-    GetWindowTextW(appState.frame, title, 300);
-    return u8(asText(title));
-}
-
 // What a failed save must leave as it was.
 struct ShownState {
     std::string title;
@@ -55,7 +32,7 @@ struct ShownState {
 
 ShownState shownState() {
     ShownState state;
-    state.title = frameTitle();
+    state.title = windowText(appState.frame);
     state.path = currentPathText();
     state.width = appState.picture ? imageWidth(appState.picture) : 0;
     state.height = appState.picture ? imageHeight(appState.picture) : 0;
@@ -112,7 +89,7 @@ protected:
     // The program on a camera picture with a 200 × 150 crop accepted, all markers copied.
     void startCropped() {
         source = folder.file("camera.jpg");
-        writeFileBytes(source, cameraPicture());
+        writeFileBytes(source, makeExifCameraJpeg());
         ASSERT_TRUE(startFrame(widePath(source)));
         gSettings.markerCopyMode = 2;
         gSettings.saveGrayscale = false;

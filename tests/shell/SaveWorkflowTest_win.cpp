@@ -23,23 +23,6 @@ namespace {
 
 std::vector<uint8_t> readWide(const std::wstring& path) { return readFileBytes(u8(asText(path.c_str()))); }
 
-std::vector<uint8_t> cameraPicture() {
-    TestJpegOptions small;
-    small.width = 160;
-    small.height = 120;
-    small.solid = {128, 128, 128};
-    ExifOptions exif;
-    exif.pixelWidth = 320;
-    exif.pixelHeight = 240;
-    exif.thumbnail = makeTestJpeg(small);
-    TestJpegOptions options;
-    options.width = 320;
-    options.height = 240;
-    options.writeJfif = false;
-    options.markers = {exifMarker(exif)};
-    return makeTestJpeg(options);
-}
-
 // The program writes its settings at exit; the file a user of this Wine prefix had is put back after.
 class SaveWorkflow : public ::testing::Test {
 protected:
@@ -66,7 +49,7 @@ protected:
     // Starts the program on a camera picture in the test folder and accepts a 200 × 150 crop from (32, 16).
     void startCropped() {
         source = widePath(folder.file("camera.jpg"));
-        writeFileBytes(folder.file("camera.jpg"), cameraPicture());
+        writeFileBytes(folder.file("camera.jpg"), makeExifCameraJpeg());
         std::wstring program = L"Trimwell.exe";
         wchar_t* arguments[] = {&program[0], &source[0]};
         ASSERT_TRUE(startShell(GetModuleHandleW(nullptr), SW_SHOWNORMAL, 2, arguments));

@@ -461,3 +461,20 @@ std::vector<uint8_t> exifThumbnail(const std::vector<uint8_t>& fileBytes) {
     }
     return {};
 }
+
+std::vector<uint8_t> makeExifCameraJpeg() {
+    TestJpegOptions small;
+    small.width = 160;
+    small.height = 120;
+    small.solid = {128, 128, 128};
+    ExifOptions exif;
+    exif.pixelWidth = 320;
+    exif.pixelHeight = 240;
+    exif.thumbnail = makeTestJpeg(small);
+    TestJpegOptions options;
+    options.width = 320;
+    options.height = 240;
+    options.writeJfif = false;
+    options.markers = {exifMarker(exif)};
+    return makeTestJpeg(options);
+}

@@ -53,6 +53,8 @@ struct ExifOptions {
 // Data of an APP1 Exif segment, beginning "Exif\0\0".
 std::vector<uint8_t> makeExifData(const ExifOptions& options);
 TestMarker exifMarker(const ExifOptions& options);
+// A 320 x 240 camera picture without JFIF whose Exif block holds its size and a 160 x 120 grey thumbnail.
+std::vector<uint8_t> makeExifCameraJpeg();
 TestMarker xmpMarker(const std::string& packet = "<x:xmpmeta xmlns:x='adobe:ns:meta/'/>");
 // One APP2 "ICC_PROFILE" chunk of a made-up profile of `bytes` bytes.
 TestMarker iccMarker(int bytes = 200, int sequence = 1, int count = 1);
