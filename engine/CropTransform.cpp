@@ -10,6 +10,8 @@
 #include "engine/MarkerCopy.h"
 #include "engine/MarkerScan.h"
 #include "engine/PictureLimits.h"
+#include "engine/WindowArrays.h"
+#include "engine/WindowRead.h"
 
 namespace {
 
@@ -37,6 +39,8 @@ struct TransformRun {
     jpeg_compress_struct compressor;
     LibraryErrorManager decompressorErrors;
     LibraryErrorManager compressorErrors;
+    WindowArrays arrays;
+    WindowRead read;
     CropTransform* job;
     OsHandle* output;
     uint32_t sourceSize;
@@ -44,41 +48,57 @@ struct TransformRun {
     bool compressorCreated;
 };
 
-// Bytes of the output's own coefficient arrays, made when the window does not start at the origin.
-uint64_t workspaceBytes(const CropTransform* job, j_decompress_ptr decompressor) {
-    if (!job->workspace) return 0;
-    const uint64_t cellsAcross = (job->outputWidth + job->cellWidth - 1) / job->cellWidth;
-    const uint64_t cellsDown = (job->outputHeight + job->cellHeight - 1) / job->cellHeight;
-    uint64_t blocks = 0;
-    for (int c = 0; c < job->outputComponents; c++) {
-        int h, v;
-        outputSampling(job, decompressor, c, &h, &v);
-        blocks += cellsAcross * static_cast<uint64_t>(h) * cellsDown * static_cast<uint64_t>(v);
-    }
-    return blocks * sizeof(JBLOCK);
-}
-
-// A frame header is cheap to forge: before the library allocates the whole picture, refuse a scan that
-// cannot hold it, and a picture the machine has no memory for (rather than paging it to its knees).
-void checkPictureLimits(CropTransform* job, j_decompress_ptr decompressor) {
+// A frame header is cheap to forge: before the library allocates anything for the picture, refuse a scan
+// that cannot hold it, and a window the machine has no memory for (rather than paging it to its knees).
+void checkPictureLimits(CropTransform* job, j_decompress_ptr decompressor, uint64_t bytesToKeep) {
     if (!scanDataCanHoldPicture(decompressor)) {
         job->errorCode = kEngineCannotOpen;
         textAssign(&job->errorText, u"the picture data is far too short for the size its header claims");
         leaveLibraryRun(common(decompressor));
     }
-    if (!memoryCanHold(coefficientBytes(decompressor) + workspaceBytes(job, decompressor))) {
+    if (!memoryCanHold(bytesToKeep)) {
         job->errorCode = kEngineOutOfMemory;
         textAssign(&job->errorText, u"there is not enough memory to process the picture");
         leaveLibraryRun(common(decompressor));
     }
 }
 
+// Source rows the output needs: down to the window's last row, in whole rows of grid cells.
+uint32_t rowsNeeded(const CropTransform* job, j_decompress_ptr decompressor) {
+    const uint64_t bottom = uint64_t(job->cropRows) * job->cellHeight + job->outputHeight;
+    const uint64_t rowGroup = 8u * static_cast<uint64_t>(decompressor->max_v_samp_factor);
+    const uint64_t rows = (bottom + rowGroup - 1) / rowGroup * rowGroup;
+    return rows < decompressor->image_height ? static_cast<uint32_t>(rows) : decompressor->image_height;
+}
+
+// The blocks each output component takes from its source component, and where the output reads them.
+void planWindow(const CropTransform* job, j_decompress_ptr decompressor, WindowPlan* plans, JDIMENSION* rowOffsets,
+                JDIMENSION* columnOffsets) {
+    const JDIMENSION cellsAcross = (job->outputWidth + job->cellWidth - 1) / job->cellWidth;
+    const JDIMENSION cellsDown = (job->outputHeight + job->cellHeight - 1) / job->cellHeight;
+    for (int c = 0; c < job->outputComponents; c++) {
+        int h, v;
+        outputSampling(job, decompressor, c, &h, &v);
+        rowOffsets[c] = job->cropRows * static_cast<JDIMENSION>(v);
+        columnOffsets[c] = job->cropColumns * static_cast<JDIMENSION>(h);
+        plans[c] = {rowOffsets[c], cellsDown * static_cast<JDIMENSION>(v), columnOffsets[c],
+                    cellsAcross * static_cast<JDIMENSION>(h)};
+    }
+}
+
+void monitorRead(j_common_ptr object) {
+    WindowArrays* arrays = windowArraysOf(object);
+    skipBelowWindow(reinterpret_cast<j_decompress_ptr>(object), static_cast<WindowRead*>(arrays->monitorData));
+}
+
 // Steps between creating and destroying the library objects. Holds nothing with a destructor: any
 // library error jumps out of it to runTransform.
-bool transcode(CropTransform* job, j_decompress_ptr decompressor, j_compress_ptr compressor, OsHandle* output,
-               uint32_t sourceSize) {
+bool transcode(TransformRun* run) {
+    CropTransform* job = run->job;
+    j_decompress_ptr decompressor = &run->decompressor;
+    j_compress_ptr compressor = &run->compressor;
     decompressor->mem->max_memory_to_use = compressor->mem->max_memory_to_use;
-    installMemorySource(decompressor, job->dataStart, sourceSize);
+    installMemorySource(decompressor, job->dataStart, run->sourceSize);
     bool writeJfif = true;
     if (job->markerCopyMode == kCopyAllMarkers) {
         if (job->exifFound) writeJfif = false;
@@ -89,23 +109,43 @@ bool transcode(CropTransform* job, j_decompress_ptr decompressor, j_compress_ptr
     }
     jpeg_read_header(decompressor, TRUE);
     planCrop(job, decompressor);
-    checkPictureLimits(job, decompressor);
+    WindowPlan plans[MAX_COMPONENTS];
+    JDIMENSION rowOffsets[MAX_COMPONENTS];
+    JDIMENSION columnOffsets[MAX_COMPONENTS];
+    planWindow(job, decompressor, plans, rowOffsets, columnOffsets);
+    // A progressive source's later scans refine what earlier ones wrote: its rows are kept from the top.
+    const bool keepFromTop = decompressor->progressive_mode != 0;
+    const uint32_t rows = job->readWholeSource ? decompressor->image_height : rowsNeeded(job, decompressor);
+    checkPictureLimits(job, decompressor,
+                       windowArraysBytes(decompressor, plans, job->outputComponents, keepFromTop, rows));
+    if (rows < decompressor->image_height &&
+        cutFrame(job->dataStart, run->sourceSize, decompressor->image_width, decompressor->image_height, rows)) {
+        // Read as a shorter picture, every scan stops at the window's last row.
+        jpeg_abort_decompress(decompressor);
+        installMemorySource(decompressor, job->dataStart, run->sourceSize);
+        jpeg_read_header(decompressor, TRUE);
+        run->read.frameCut = true;
+    }
+    job->rowsRead = decompressor->image_height;
+    installWindowArrays(&run->arrays, decompressor, plans, job->outputComponents, keepFromTop, monitorRead, &run->read);
     jvirt_barray_ptr* sourceArrays = jpeg_read_coefficients(decompressor);
-    // Every coefficient is in memory now and the segments are saved: the mapped source is not read again
-    // (only an end-of-image marker remains), so its pages need not stay while the output is written.
-    osReleaseMappedPages(job->viewBase, sourceSize);
+    settleWindowArrays(decompressor);
+    job->sourceWarnings = decompressor->err->num_warnings;
+    // Every coefficient the output takes is in memory now and the segments are saved: the mapped source is
+    // not read again, so its pages need not stay while the output is written.
+    osReleaseMappedPages(job->viewBase, run->sourceSize);
     jpeg_copy_critical_parameters(decompressor, compressor);
-    jvirt_barray_ptr* outputArrays = adjustOutputParameters(job, decompressor, compressor, sourceArrays);
+    adjustOutputParameters(job, decompressor, compressor);
     compressor->optimize_coding = TRUE;
     if (job->isProgressive) jpeg_simple_progression(compressor);
     // A JFIF marker makes decoders read three components as YCbCr, whatever an Adobe marker says: an RGB
     // output carrying one would decode with wrong colours.
     if (compressor->jpeg_color_space == JCS_RGB) writeJfif = false;
     compressor->write_JFIF_header = writeJfif ? TRUE : FALSE;
-    installFileDestination(compressor, output);
-    jpeg_write_coefficients(compressor, outputArrays);
+    installFileDestination(compressor, run->output);
+    jpeg_write_coefficients(compressor, makeWindowViews(decompressor, compressor, sourceArrays, rowOffsets, columnOffsets,
+                                                        compressor->num_components));
     copySavedMarkers(decompressor, compressor);
-    if (job->workspace) copyCroppedBlocks(job, decompressor, compressor, sourceArrays, job->workspace);
     jpeg_finish_compress(compressor);
     jpeg_finish_decompress(decompressor);
     return true;
@@ -117,7 +157,7 @@ bool runCompressor(TransformRun* run) {
     if (setjmp(run->compressorErrors.jumpPoint)) return false;
     jpeg_create_compress(&run->compressor);
     run->compressorCreated = true;
-    return transcode(run->job, &run->decompressor, &run->compressor, run->output, run->sourceSize);
+    return transcode(run);
 }
 
 bool runDecompressor(TransformRun* run) {
@@ -134,7 +174,6 @@ bool transformFile(CropTransform* job, const char16_t* sourcePath, const char16_
     job->cropColumns = 0;
     job->cropRows = 0;
     job->exifFound = 0;
-    job->workspace = nullptr;
     textClear(&job->errorText);
     uint32_t size = openMappedCopyOnWrite(job, sourcePath);
     if (size == 0) return false;
@@ -196,7 +235,8 @@ void planCrop(CropTransform* job, j_decompress_ptr decompressor) {
     job->outputHeight = decompressor->image_height;
     job->cropColumns = 0;
     job->cropRows = 0;
-    job->workspace = nullptr;
+    job->sourceWidth = decompressor->image_width;
+    job->sourceHeight = decompressor->image_height;
     if (job->cropEnabled) {
         const CropRequest& crop = job->crop;
         if (crop.left >= job->outputWidth || crop.top >= job->outputHeight) ERREXIT(decompressor, JERR_BAD_CROP_SPEC);
@@ -209,24 +249,9 @@ void planCrop(CropTransform* job, j_decompress_ptr decompressor) {
         job->outputHeight = crop.height + crop.top % job->cellHeight;
         job->cropRows = crop.top / job->cellHeight;
     }
-    if (job->cropColumns == 0 && job->cropRows == 0) return;
-    auto* workspace = static_cast<jvirt_barray_ptr*>((*decompressor->mem->alloc_small)(
-        common(decompressor), JPOOL_IMAGE, sizeof(jvirt_barray_ptr) * static_cast<size_t>(job->outputComponents)));
-    const uint32_t cellsAcross = (job->outputWidth + job->cellWidth - 1) / job->cellWidth;
-    const uint32_t cellsDown = (job->outputHeight + job->cellHeight - 1) / job->cellHeight;
-    for (int c = 0; c < job->outputComponents; c++) {
-        int h, v;
-        outputSampling(job, decompressor, c, &h, &v);
-        workspace[c] = (*decompressor->mem->request_virt_barray)(common(decompressor), JPOOL_IMAGE, FALSE,
-                                                                cellsAcross * static_cast<uint32_t>(h),
-                                                                cellsDown * static_cast<uint32_t>(v),
-                                                                static_cast<JDIMENSION>(v));
-    }
-    job->workspace = workspace;
 }
 
-jvirt_barray_ptr* adjustOutputParameters(CropTransform* job, j_decompress_ptr decompressor,
-                                         j_compress_ptr compressor, jvirt_barray_ptr* sourceArrays) {
+void adjustOutputParameters(CropTransform* job, j_decompress_ptr decompressor, j_compress_ptr compressor) {
     if (job->saveGrayscale) {
         bool colourToGray = compressor->jpeg_color_space == JCS_YCbCr && compressor->num_components == 3;
         bool alreadyGray = compressor->jpeg_color_space == JCS_GRAYSCALE && compressor->num_components == 1;
@@ -243,36 +268,4 @@ jvirt_barray_ptr* adjustOutputParameters(CropTransform* job, j_decompress_ptr de
     }
     compressor->jpeg_width = job->outputWidth;
     compressor->jpeg_height = job->outputHeight;
-    for (jpeg_saved_marker_ptr marker = decompressor->marker_list; marker; marker = marker->next) {
-        if (marker->marker != JPEG_APP0 + 1) continue;
-        if (markerDataBeginsWith(marker, "Exif\0\0", 6)) {
-            compressor->write_JFIF_header = FALSE;
-            if (job->outputWidth != decompressor->image_width || job->outputHeight != decompressor->image_height) {
-                fixExifDimensions(marker->data + 6, marker->data_length - 6, job->outputWidth, job->outputHeight);
-            }
-        }
-        break;
-    }
-    return job->workspace ? job->workspace : sourceArrays;
-}
-
-void copyCroppedBlocks(CropTransform* job, j_decompress_ptr decompressor, j_compress_ptr compressor,
-                       jvirt_barray_ptr* sourceArrays, jvirt_barray_ptr* workspace) {
-    for (int c = 0; c < compressor->num_components; c++) {
-        int h, v;
-        outputSampling(job, decompressor, c, &h, &v);
-        const JDIMENSION xBlocks = job->cropColumns * static_cast<uint32_t>(h);
-        const JDIMENSION yBlocks = job->cropRows * static_cast<uint32_t>(v);
-        const JDIMENSION cellsAcross = (job->outputWidth + job->cellWidth - 1) / job->cellWidth;
-        const JDIMENSION cellsDown = (job->outputHeight + job->cellHeight - 1) / job->cellHeight;
-        const JDIMENSION blocksAcross = cellsAcross * static_cast<JDIMENSION>(h);
-        const JDIMENSION blocksDown = cellsDown * static_cast<JDIMENSION>(v);
-        for (JDIMENSION row = 0; row < blocksDown; row += static_cast<JDIMENSION>(v)) {
-            JBLOCKARRAY target = (*decompressor->mem->access_virt_barray)(common(decompressor), workspace[c], row,
-                                                                          static_cast<JDIMENSION>(v), TRUE);
-            JBLOCKARRAY source = (*decompressor->mem->access_virt_barray)(
-                common(decompressor), sourceArrays[c], row + yBlocks, static_cast<JDIMENSION>(v), FALSE);
-            for (int i = 0; i < v; i++) memcpy(target[i], source[i] + xBlocks, blocksAcross * sizeof(JBLOCK));
-        }
-    }
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The lossless crop: the quantized DCT blocks inside the crop window are copied into a new JPEG with
 // optimised Huffman tables, optionally one-component (grayscale) and progressive, with the chosen source
-// markers. No pixel is decoded or encoded.
+// markers. No pixel is decoded or encoded. The source is read only down to the window's last row, and
+// only the blocks the output takes are kept (engine/WindowRead, engine/WindowArrays).
 
 #include <cstdint>
 #include <cstdio>
@@ -22,8 +23,12 @@ struct CropTransform : JpegFile {
     uint8_t saveGrayscale = 0;
     uint8_t cropEnabled = 0;
     CropRequest crop;
+    uint8_t readWholeSource = 0;  // read every row, as without a window: a reference for tests and benchmarks
     int32_t outputComponents = 0;
-    jvirt_barray_ptr* workspace = nullptr;  // output arrays when the window does not start at (0, 0)
+    uint32_t sourceWidth = 0;
+    uint32_t sourceHeight = 0;
+    uint32_t rowsRead = 0;        // source rows decoded: the window's last row group, or all
+    int32_t sourceWarnings = 0;   // the library's warnings while reading the source
     uint32_t outputWidth = 0;
     uint32_t outputHeight = 0;
     uint32_t cropColumns = 0;  // aligned window origin, in grid cells
@@ -41,8 +46,5 @@ bool transformFile(CropTransform* job, const char16_t* sourcePath, const char16_
 bool runTransform(CropTransform* job, OsHandle* output, uint32_t sourceSize);
 // After jpeg_read_header: output size, grid and window origin; raises JERR_BAD_CROP_SPEC on a bad window.
 void planCrop(CropTransform* job, j_decompress_ptr decompressor);
-// After jpeg_copy_critical_parameters: grayscale, sampling, output size, Exif. Returns the arrays to write.
-jvirt_barray_ptr* adjustOutputParameters(CropTransform* job, j_decompress_ptr decompressor,
-                                         j_compress_ptr compressor, jvirt_barray_ptr* sourceArrays);
-void copyCroppedBlocks(CropTransform* job, j_decompress_ptr decompressor, j_compress_ptr compressor,
-                       jvirt_barray_ptr* sourceArrays, jvirt_barray_ptr* workspace);
+// After jpeg_copy_critical_parameters: grayscale, sampling and output size.
+void adjustOutputParameters(CropTransform* job, j_decompress_ptr decompressor, j_compress_ptr compressor);

@@ -20,6 +20,7 @@ struct CropSettings {
     bool grayscale = false;
     bool progressive = false;
     int markers = kCopyAllMarkers;
+    bool readWhole = false;  // every source row, as without a window
 };
 
 inline CropSettings window(uint32_t left, uint32_t top, uint32_t width, uint32_t height) {
@@ -41,6 +42,8 @@ struct CropResult {
     uint32_t cropRows = 0;
     uint32_t cellWidth = 0;
     uint32_t cellHeight = 0;
+    uint32_t rowsRead = 0;
+    int32_t sourceWarnings = 0;
 };
 
 inline CropResult runCropOnFile(const std::string& sourcePath, const std::string& outputPath,
@@ -54,6 +57,7 @@ inline CropResult runCropOnFile(const std::string& sourcePath, const std::string
     job.crop.top = settings.top;
     job.crop.width = settings.width;
     job.crop.height = settings.height;
+    job.readWholeSource = settings.readWhole;
     CropResult result;
     result.ok = transformFile(&job, u16(sourcePath).c_str(), u16(outputPath).c_str());
     result.errorCode = job.errorCode;
@@ -63,6 +67,8 @@ inline CropResult runCropOnFile(const std::string& sourcePath, const std::string
     result.cropRows = job.cropRows;
     result.cellWidth = job.cellWidth;
     result.cellHeight = job.cellHeight;
+    result.rowsRead = job.rowsRead;
+    result.sourceWarnings = job.sourceWarnings;
     // Nothing may stay open or mapped after the operation.
     EXPECT_EQ(job.fileHandle, kInvalidOsHandle);
     EXPECT_EQ(job.viewBase, nullptr);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -52,6 +53,14 @@ std::vector<SourceKind> sourceKinds() {
     arithmeticProgressive.arithmetic = true;
     arithmeticProgressive.progressive = true;
     kinds.push_back({"arithmetic progressive grayscale", arithmeticProgressive});
+    TestJpegOptions scanEach = picture(88, 72, JCS_YCbCr, 2, 1);
+    scanEach.scanPerComponent = true;
+    scanEach.restartInterval = 3;
+    kinds.push_back({"one scan per component", scanEach});
+    TestJpegOptions progressiveRestarts = picture(100, 90, JCS_YCbCr, 1, 2);
+    progressiveRestarts.progressive = true;
+    progressiveRestarts.restartInterval = 5;
+    kinds.push_back({"progressive 4:4:0 restarts", progressiveRestarts});
     return kinds;
 }
 
@@ -118,6 +127,43 @@ TEST(CropTransform, EveryKindOfSourceKeepsItsBlocksInEveryWindow) {
             checkLossless(kind.name, bytes, settings);
         }
     }
+}
+
+// The source is read only down to the window's last row group, and the output is, byte for byte, what
+// reading every row gives; no warning of skipped data reaches the run.
+TEST(CropTransform, ReadingStopsBelowTheWindowAndChangesNoByte) {
+    int cut = 0;
+    for (const SourceKind& kind : sourceKinds()) {
+        std::vector<uint8_t> bytes = makeTestJpeg(kind.options);
+        const TestJpegContents source = readTestJpeg(bytes);
+        ASSERT_TRUE(source.ok) << kind.name;
+        const bool canGray = kind.options.colorSpace == JCS_GRAYSCALE ||
+                             (kind.options.colorSpace == JCS_YCbCr && kind.options.hSamp >= kind.options.vSamp);
+        for (CropSettings settings : windowsFor(kind.options.width, kind.options.height)) {
+            for (int variant = 0; variant < 3; variant++) {
+                settings.progressive = variant == 1;
+                settings.grayscale = variant == 2;
+                if (settings.grayscale && !canGray) continue;
+                const std::string label = describe(kind.name, settings);
+                CropResult fewer = runCrop(bytes, settings);
+                settings.readWhole = true;
+                CropResult whole = runCrop(bytes, settings);
+                settings.readWhole = false;
+                ASSERT_TRUE(fewer.ok) << label << ": " << fewer.errorText;
+                ASSERT_TRUE(whole.ok) << label << ": " << whole.errorText;
+                EXPECT_TRUE(fewer.output == whole.output) << label;
+                EXPECT_EQ(whole.rowsRead, uint32_t(source.height)) << label;
+                const uint32_t rowGroup = 8 * uint32_t(source.maxVSamp);
+                const uint32_t bottom = settings.crop ? settings.top + settings.height : uint32_t(source.height);
+                const uint32_t needed = std::min((bottom + rowGroup - 1) / rowGroup * rowGroup, uint32_t(source.height));
+                EXPECT_EQ(fewer.rowsRead, needed) << label;
+                EXPECT_EQ(fewer.sourceWarnings, 0) << label;
+                EXPECT_EQ(whole.sourceWarnings, 0) << label;
+                if (needed < uint32_t(source.height)) cut++;
+            }
+        }
+    }
+    EXPECT_GT(cut, 100);  // most windows end above the last row group
 }
 
 TEST(CropTransform, GrayscaleSaveKeepsLuminanceBlocksOnAnEightPixelGrid) {

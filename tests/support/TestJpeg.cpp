@@ -101,6 +101,12 @@ bool encode(EncodeJob* job) {
     compressor.arith_code = options.arithmetic ? TRUE : FALSE;
     compressor.optimize_coding = options.arithmetic ? FALSE : TRUE;
     if (options.progressive) jpeg_simple_progression(&compressor);
+    jpeg_scan_info scans[MAX_COMPS_IN_SCAN];
+    if (options.scanPerComponent && !options.progressive) {
+        for (int c = 0; c < compressor.num_components; c++) scans[c] = {1, {c, 0, 0, 0}, 0, 63, 0, 0};
+        compressor.scan_info = scans;
+        compressor.num_scans = compressor.num_components;
+    }
     jpeg_start_compress(&compressor, TRUE);
     for (const TestMarker& marker : options.markers) {
         jpeg_write_marker(&compressor, marker.code, marker.data.data(), static_cast<unsigned int>(marker.data.size()));

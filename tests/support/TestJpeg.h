@@ -24,6 +24,7 @@ struct TestJpegOptions {
     int vSamp = 2;
     bool progressive = false;
     bool arithmetic = false;
+    bool scanPerComponent = false;  // sequential, one scan for each component instead of one for all
     int restartInterval = 0;  // in MCUs; 0 for none
     int quality = 85;
     bool writeJfif = true;  // the library's JFIF APP0 (only for YCbCr and grayscale files)
@@ -89,6 +90,7 @@ struct TestJpegContents {
     int maxVSamp = 0;
     bool progressive = false;
     bool arithmetic = false;
+    bool scanPerComponent = false;  // sequential, one scan for each component instead of one for all
     int restartInterval = 0;
     bool sawJfif = false;
     bool sawAdobe = false;

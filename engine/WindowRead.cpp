@@ -1,0 +1,83 @@
+#include "engine/WindowRead.h"
+
+#include <cstring>
+
+namespace {
+
+bool isFrameMarker(uint8_t code) {
+    return code >= 0xC0 && code <= 0xCF && code != 0xC4 && code != 0xC8 && code != 0xCC;
+}
+
+bool isRestartMarker(int code) { return code >= 0xD0 && code <= 0xD7; }
+
+}  // namespace
+
+uint32_t frameHeightOffset(const uint8_t* data, uint32_t size) {
+    if (size < 4 || data[0] != 0xFF || data[1] != 0xD8) return 0;
+    uint32_t at = 2;
+    for (;;) {
+        if (at >= size || data[at] != 0xFF) return 0;
+        while (at < size && data[at] == 0xFF) at++;
+        if (at + 2 >= size) return 0;
+        const uint8_t code = data[at++];
+        // Only segments with a length may come before the frame header.
+        if (code == 0x00 || code == 0x01 || (code >= 0xD0 && code <= 0xDA)) return 0;
+        const uint32_t length = uint32_t(data[at]) << 8 | data[at + 1];
+        if (length < 2 || length > size - at) return 0;
+        if (isFrameMarker(code)) return length >= 8 ? at + 3 : 0;
+        at += length;
+    }
+}
+
+bool cutFrame(uint8_t* data, uint32_t size, uint32_t width, uint32_t height, uint32_t rows) {
+    const uint32_t at = frameHeightOffset(data, size);
+    if (at == 0 || rows == 0 || rows >= height) return false;
+    const uint32_t heldHeight = uint32_t(data[at]) << 8 | data[at + 1];
+    const uint32_t heldWidth = uint32_t(data[at + 2]) << 8 | data[at + 3];
+    if (heldHeight != height || heldWidth != width) return false;
+    data[at] = static_cast<uint8_t>(rows >> 8);
+    data[at + 1] = static_cast<uint8_t>(rows);
+    return true;
+}
+
+void skipToNextMarker(j_decompress_ptr decompressor) {
+    jpeg_source_mgr* source = decompressor->src;
+    const JOCTET* p = source->next_input_byte;
+    const JOCTET* end = p + source->bytes_in_buffer;
+    while (p < end) {
+        p = static_cast<const JOCTET*>(memchr(p, 0xFF, static_cast<size_t>(end - p)));
+        if (!p) break;
+        const JOCTET* code = p + 1;
+        while (code < end && *code == 0xFF) code++;
+        if (code >= end) break;
+        // A stuffed zero is data; a restart marker belongs to the scan being skipped.
+        if (*code != 0x00 && !isRestartMarker(*code)) {
+            source->next_input_byte = code - 1;
+            source->bytes_in_buffer = static_cast<size_t>(end - (code - 1));
+            return;
+        }
+        p = code + 1;
+    }
+    source->next_input_byte = end;
+    source->bytes_in_buffer = 0;
+}
+
+void skipBelowWindow(j_decompress_ptr decompressor, WindowRead* read) {
+    if (!read->frameCut) return;
+    // Between a scan's last row and the marker after it; a new scan starts at row 0.
+    if (decompressor->input_iMCU_row < decompressor->total_iMCU_rows) return;
+    const int marker = decompressor->unread_marker;
+    if (marker != 0 && !isRestartMarker(marker)) return;  // the decoder stopped at the next marker itself
+    if (!decompressor->progressive_mode) {
+        for (int i = 0; i < decompressor->comps_in_scan; i++) {
+            read->componentsRead |= 1u << decompressor->cur_comp_info[i]->component_index;
+        }
+        if (read->componentsRead == (1u << decompressor->num_components) - 1) {
+            // Every block is read: the source ends here, in its inserted end of image.
+            decompressor->src->next_input_byte += decompressor->src->bytes_in_buffer;
+            decompressor->src->bytes_in_buffer = 0;
+            return;
+        }
+    }
+    skipToNextMarker(decompressor);
+}
