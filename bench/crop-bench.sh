@@ -70,3 +70,62 @@ compare "progressive source, sequential output" "$work/progressive.jpg" "" ""
 compare "baseline source, progressive output" "$work/baseline.jpg" "--progressive" "-progressive"
 compare "baseline source with an Exif thumbnail, which trimwell-crop renews and jpegtran copies as it is" \
     "$work/withThumbnail.jpg" "" ""
+
+# Window positions on 24-megapixel photographs: nine quarter-picture windows on a 3 x 3 grid and three
+# full-width strips, baseline and progressive. Each window alternates trimwell-crop and jpegtran runs;
+# per window the median CPU time ratio and the peak memory ratio, then their medians and the worst.
+# The output with no markers copied must equal jpegtran's byte for byte (jpegtran reads every row).
+# WINDOW_RUNS=n changes the measurements per window (default 5); WINDOWS=0 skips this part.
+[ "${WINDOWS:-1}" = 0 ] && exit 0
+windowRuns=${WINDOW_RUNS:-5}
+convert -size 6000x4000 plasma:fractal -blur 0x1 +noise Gaussian -attenuate 0.3 \
+    -sampling-factor 2x2 -quality 90 "$work/big.jpg"
+exiftool -q -overwrite_original -Make=Bench -ExifImageWidth=6000 -ExifImageHeight=4000 "$work/big.jpg"
+jpegtran -copy all -progressive -outfile "$work/bigProgressive.jpg" "$work/big.jpg"
+windows=(3000x2000+0+0 3000x2000+1500+0 3000x2000+3000+0
+         3000x2000+0+1000 3000x2000+1500+1000 3000x2000+3000+1000
+         3000x2000+0+2000 3000x2000+1500+2000 3000x2000+3000+2000
+         6000x1000+0+0 6000x1000+0+1500 6000x1000+0+3000)
+
+# One run: appends "cpu_seconds peak_kib" to the log named first.
+timeOnce() {
+    local log=$1; shift
+    /usr/bin/time -f "%U %S %M" -o "$work/t" "$@" >/dev/null || { echo "failed: $*"; exit 1; }
+    awk '{print $1 + $2, $3}' "$work/t" >> "$log"
+}
+median() { sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+
+positions() { # label, source
+    local label=$1 source=$2 g
+    echo "$label: $(identify -format '%wx%h' "$source"), $(stat -c %s "$source") bytes, $windowRuns runs per window"
+    printf "  %-20s %9s %9s %7s %9s %9s %7s  %s\n" window "ours s" "ref s" ratio "ours MiB" "ref MiB" ratio output
+    : > "$work/ratios"
+    for g in "${windows[@]}"; do
+        cp "$source" "$work/source.jpg"
+        rm -f "$work/ours.log" "$work/theirs.log"
+        for _ in $(seq "$windowRuns"); do
+            timeOnce "$work/ours.log" "$crop" --crop "$g" "$work/source.jpg" "$work/ours.jpg"
+            timeOnce "$work/theirs.log" jpegtran -crop "$g" -optimize -copy all -outfile "$work/theirs.jpg" "$source"
+        done
+        "$crop" --crop "$g" --markers none "$work/source.jpg" "$work/oursBare.jpg"
+        jpegtran -crop "$g" -optimize -copy none -outfile "$work/theirsBare.jpg" "$source"
+        local same=identical
+        cmp -s "$work/oursBare.jpg" "$work/theirsBare.jpg" || same=DIFFERENT
+        local ot tt om tm
+        ot=$(awk '{print $1}' "$work/ours.log" | median); tt=$(awk '{print $1}' "$work/theirs.log" | median)
+        om=$(awk '{print $2}' "$work/ours.log" | median); tm=$(awk '{print $2}' "$work/theirs.log" | median)
+        awk -v g="$g" -v ot="$ot" -v tt="$tt" -v om="$om" -v tm="$tm" -v s="$same" 'BEGIN {
+            printf "  %-20s %9.3f %9.3f %7.2f %9.1f %9.1f %7.2f  %s\n", g, ot, tt, ot / tt, om / 1024, tm / 1024, om / tm, s }'
+        awk -v ot="$ot" -v tt="$tt" -v om="$om" -v tm="$tm" 'BEGIN { print ot / tt, om / tm }' >> "$work/ratios"
+        [ "$same" = identical ] || status=1
+    done
+    awk '{print $1}' "$work/ratios" | median > "$work/m1"
+    awk '{print $2}' "$work/ratios" | median > "$work/m2"
+    awk -v mt="$(cat "$work/m1")" -v mm="$(cat "$work/m2")" '
+        $1 > wt {wt = $1} $2 > wm {wm = $2}
+        END { printf "  median time ratio %.2f (worst %.2f), median memory ratio %.2f (worst %.2f)\n", mt, wt, mm, wm }' "$work/ratios"
+}
+status=0
+positions "baseline 4:2:0, window positions" "$work/big.jpg"
+positions "progressive 4:2:0, window positions" "$work/bigProgressive.jpg"
+exit $status

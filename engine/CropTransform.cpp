@@ -88,7 +88,7 @@ void planWindow(const CropTransform* job, j_decompress_ptr decompressor, WindowP
 
 void monitorRead(j_common_ptr object) {
     WindowArrays* arrays = windowArraysOf(object);
-    skipBelowWindow(reinterpret_cast<j_decompress_ptr>(object), static_cast<WindowRead*>(arrays->monitorData));
+    watchRead(reinterpret_cast<j_decompress_ptr>(object), static_cast<WindowRead*>(arrays->monitorData));
 }
 
 // Steps between creating and destroying the library objects. Holds nothing with a destructor: any
@@ -127,6 +127,10 @@ bool transcode(TransformRun* run) {
         run->read.frameCut = true;
     }
     job->rowsRead = decompressor->image_height;
+    if (job->viewBase && job->dataStart == job->viewBase) {
+        run->read.viewBase = job->viewBase;
+        run->read.viewSize = run->sourceSize;
+    }
     installWindowArrays(&run->arrays, decompressor, plans, job->outputComponents, keepFromTop, monitorRead, &run->read);
     jvirt_barray_ptr* sourceArrays = jpeg_read_coefficients(decompressor);
     settleWindowArrays(decompressor);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "engine/OsFile.h"
+
 namespace {
 
 bool isFrameMarker(uint8_t code) {
@@ -9,6 +11,23 @@ bool isFrameMarker(uint8_t code) {
 }
 
 bool isRestartMarker(int code) { return code >= 0xD0 && code <= 0xD7; }
+
+// The read never goes back, so the pages of a mapped source behind it are not needed again; giving them
+// back keeps a large file from counting twice against the memory the crop takes. In whole 64 KiB steps
+// (the system's mapping granularity), a megabyte at a time, with the current step kept.
+constexpr uint32_t kReleaseStep = 0x10000;
+constexpr uint32_t kReleaseEvery = 0x100000;
+
+void releaseBehind(j_decompress_ptr decompressor, WindowRead* read) {
+    if (!read->viewBase) return;
+    const JOCTET* at = decompressor->src->next_input_byte;
+    if (at < read->viewBase || at > read->viewBase + read->viewSize) return;  // the inserted end of image
+    const auto passed = static_cast<uint32_t>(at - read->viewBase);
+    const uint32_t behind = passed < kReleaseStep ? 0 : (passed - kReleaseStep) / kReleaseStep * kReleaseStep;
+    if (behind < read->released + kReleaseEvery) return;
+    osReleaseMappedPages(read->viewBase, behind);
+    read->released = behind;
+}
 
 }  // namespace
 
@@ -62,7 +81,8 @@ void skipToNextMarker(j_decompress_ptr decompressor) {
     source->bytes_in_buffer = 0;
 }
 
-void skipBelowWindow(j_decompress_ptr decompressor, WindowRead* read) {
+void watchRead(j_decompress_ptr decompressor, WindowRead* read) {
+    releaseBehind(decompressor, read);
     if (!read->frameCut) return;
     // Between a scan's last row and the marker after it; a new scan starts at row 0.
     if (decompressor->input_iMCU_row < decompressor->total_iMCU_rows) return;

@@ -12,6 +12,9 @@
 struct WindowRead {
     bool frameCut = false;
     uint32_t componentsRead = 0;  // sequential: components whose scan is complete
+    uint8_t* viewBase = nullptr;  // the mapped source, when it is a mapping
+    uint32_t viewSize = 0;
+    uint32_t released = 0;        // bytes from viewBase already given back
 };
 
 // Offset of the height field of the frame header in a JPEG held in memory, 0 when the markers before it
@@ -20,9 +23,10 @@ uint32_t frameHeightOffset(const uint8_t* data, uint32_t size);
 // Rewrites the frame header's height to `rows` when it holds `width` × `height` as the library read it.
 // False, and nothing written, otherwise.
 bool cutFrame(uint8_t* data, uint32_t size, uint32_t width, uint32_t height, uint32_t rows);
-// The decompressor's progress hook while jpeg_read_coefficients runs over a cut frame (`read` is the
-// state of that run): at each scan's end, moves the source past the data below the window.
-void skipBelowWindow(j_decompress_ptr decompressor, WindowRead* read);
+// The decompressor's progress hook while jpeg_read_coefficients runs (`read` is the state of that run):
+// gives back the mapped pages the read has passed, and over a cut frame, at each scan's end, moves the
+// source past the data below the window.
+void watchRead(j_decompress_ptr decompressor, WindowRead* read);
 // Moves a memory source that holds the rest of the file to the next marker that is not a restart
 // marker; with none left, to its inserted end of image.
 void skipToNextMarker(j_decompress_ptr decompressor);
