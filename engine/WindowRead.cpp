@@ -18,9 +18,8 @@ bool isRestartMarker(int code) { return code >= 0xD0 && code <= 0xD7; }
 constexpr uint32_t kReleaseStep = 0x10000;
 constexpr uint32_t kReleaseEvery = 0x100000;
 
-void releaseBehind(j_decompress_ptr decompressor, WindowRead* read) {
-    if (!read->viewBase) return;
-    const JOCTET* at = decompressor->src->next_input_byte;
+void releaseBehind(WindowRead* read, const JOCTET* at) {
+    if (!read || !read->viewBase) return;
     if (at < read->viewBase || at > read->viewBase + read->viewSize) return;  // the inserted end of image
     const auto passed = static_cast<uint32_t>(at - read->viewBase);
     const uint32_t behind = passed < kReleaseStep ? 0 : (passed - kReleaseStep) / kReleaseStep * kReleaseStep;
@@ -59,11 +58,17 @@ bool cutFrame(uint8_t* data, uint32_t size, uint32_t width, uint32_t height, uin
     return true;
 }
 
-void skipToNextMarker(j_decompress_ptr decompressor) {
+void skipToNextMarker(j_decompress_ptr decompressor, WindowRead* read) {
     jpeg_source_mgr* source = decompressor->src;
     const JOCTET* p = source->next_input_byte;
     const JOCTET* end = p + source->bytes_in_buffer;
+    const JOCTET* nextRelease = p + kReleaseEvery;
     while (p < end) {
+        // A long skip gives back what it has passed as it goes.
+        if (p >= nextRelease) {
+            releaseBehind(read, p);
+            nextRelease = p + kReleaseEvery;
+        }
         p = static_cast<const JOCTET*>(memchr(p, 0xFF, static_cast<size_t>(end - p)));
         if (!p) break;
         const JOCTET* code = p + 1;
@@ -82,22 +87,12 @@ void skipToNextMarker(j_decompress_ptr decompressor) {
 }
 
 void watchRead(j_decompress_ptr decompressor, WindowRead* read) {
-    releaseBehind(decompressor, read);
+    releaseBehind(read, decompressor->src->next_input_byte);
     if (!read->frameCut) return;
     // Between a scan's last row and the marker after it; a new scan starts at row 0.
     if (decompressor->input_iMCU_row < decompressor->total_iMCU_rows) return;
     const int marker = decompressor->unread_marker;
     if (marker != 0 && !isRestartMarker(marker)) return;  // the decoder stopped at the next marker itself
-    if (!decompressor->progressive_mode) {
-        for (int i = 0; i < decompressor->comps_in_scan; i++) {
-            read->componentsRead |= 1u << decompressor->cur_comp_info[i]->component_index;
-        }
-        if (read->componentsRead == (1u << decompressor->num_components) - 1) {
-            // Every block is read: the source ends here, in its inserted end of image.
-            decompressor->src->next_input_byte += decompressor->src->bytes_in_buffer;
-            decompressor->src->bytes_in_buffer = 0;
-            return;
-        }
-    }
-    skipToNextMarker(decompressor);
+    // Segments may follow the last scan too (comments before the end of image): they are read as before.
+    skipToNextMarker(decompressor, read);
 }

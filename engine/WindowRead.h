@@ -1,8 +1,8 @@
 #pragma once
 // Reading a source only down to the crop window's last row. The frame header the library reads is cut
-// to that row, so no scan decodes anything below it; between scans, the rest of each scan's data is
-// skipped to the next marker here (the library would walk it and warn of extraneous bytes), and a
-// sequential source whose components are all read ends there.
+// to that row, so no scan decodes anything below it; the rest of each scan's data is skipped to the next
+// marker here (the library would walk it byte by byte and warn of extraneous bytes), and the segments
+// and scans that follow are read as before.
 
 #include <cstdint>
 #include <cstdio>
@@ -11,7 +11,6 @@
 
 struct WindowRead {
     bool frameCut = false;
-    uint32_t componentsRead = 0;  // sequential: components whose scan is complete
     uint8_t* viewBase = nullptr;  // the mapped source, when it is a mapping
     uint32_t viewSize = 0;
     uint32_t released = 0;        // bytes from viewBase already given back
@@ -28,5 +27,5 @@ bool cutFrame(uint8_t* data, uint32_t size, uint32_t width, uint32_t height, uin
 // source past the data below the window.
 void watchRead(j_decompress_ptr decompressor, WindowRead* read);
 // Moves a memory source that holds the rest of the file to the next marker that is not a restart
-// marker; with none left, to its inserted end of image.
-void skipToNextMarker(j_decompress_ptr decompressor);
+// marker; with none left, to its inserted end of image. `read` (may be null) gets the passed pages back.
+void skipToNextMarker(j_decompress_ptr decompressor, WindowRead* read);

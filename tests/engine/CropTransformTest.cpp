@@ -166,6 +166,38 @@ TEST(CropTransform, ReadingStopsBelowTheWindowAndChangesNoByte) {
     EXPECT_GT(cut, 100);  // most windows end above the last row group
 }
 
+// Segments after the data that is skipped (a comment before the end of image, an application segment
+// between two scans) are still read and copied.
+TEST(CropTransform, SegmentsAfterTheSkippedDataAreStillCopied) {
+    for (bool progressive : {false, true}) {
+        TestJpegOptions options = picture(96, 80, JCS_YCbCr, 2, 2);
+        options.progressive = progressive;
+        options.restartInterval = progressive ? 0 : 2;
+        std::vector<uint8_t> bytes = makeTestJpeg(options);
+        const std::vector<uint8_t> comment = {0xFF, 0xFE, 0x00, 0x0A, 't', 'r', 'a', 'i', 'l', 'i', 'n', 'g'};
+        bytes.insert(bytes.end() - 2, comment.begin(), comment.end());
+        if (progressive) {
+            size_t lastScan = 0;
+            for (size_t i = 0; i + 1 < bytes.size(); i++) {
+                if (bytes[i] == 0xFF && bytes[i + 1] == 0xDA) lastScan = i;
+            }
+            const std::vector<uint8_t> app = {0xFF, 0xE9, 0x00, 0x07, 'b', 'e', 't', 'w', 'n'};
+            bytes.insert(bytes.begin() + long(lastScan), app.begin(), app.end());
+        }
+        CropSettings settings = window(8, 0, 40, 20);
+        settings.markers = kCopyAllMarkers;
+        CropResult fewer = runCrop(bytes, settings);
+        settings.readWhole = true;
+        CropResult whole = runCrop(bytes, settings);
+        ASSERT_TRUE(fewer.ok) << fewer.errorText;
+        EXPECT_LT(fewer.rowsRead, 80u);
+        EXPECT_TRUE(fewer.output == whole.output) << progressive;
+        const std::string text(fewer.output.begin(), fewer.output.end());
+        EXPECT_NE(text.find("trailing"), std::string::npos) << progressive;
+        if (progressive) EXPECT_NE(text.find("betwn"), std::string::npos);
+    }
+}
+
 TEST(CropTransform, GrayscaleSaveKeepsLuminanceBlocksOnAnEightPixelGrid) {
     for (const SourceKind& kind : sourceKinds()) {
         if (kind.options.colorSpace != JCS_YCbCr && kind.options.colorSpace != JCS_GRAYSCALE) continue;

@@ -88,7 +88,7 @@ TEST(WindowRead, SkipStopsAtTheNextMarkerThatIsNotARestart) {
         decompressor.err = jpeg_std_error(&errors);
         jpeg_create_decompress(&decompressor);
         installMemorySource(&decompressor, c.data.data(), uint32_t(c.data.size()));
-        skipToNextMarker(&decompressor);
+        skipToNextMarker(&decompressor, nullptr);
         if (c.expected < 0) {
             EXPECT_EQ(decompressor.src->bytes_in_buffer, 0u) << c.what;
         } else {
