@@ -149,7 +149,7 @@ bool transcode(TransformRun* run) {
     installFileDestination(compressor, run->output);
     jpeg_write_coefficients(compressor, makeWindowViews(decompressor, compressor, sourceArrays, rowOffsets, columnOffsets,
                                                         compressor->num_components));
-    copySavedMarkers(decompressor, compressor);
+    copySavedMarkers(decompressor, compressor, job->sourceWidth, job->sourceHeight);
     jpeg_finish_compress(compressor);
     jpeg_finish_decompress(decompressor);
     return true;

@@ -54,9 +54,9 @@ bool markerDataBeginsWith(const jpeg_saved_marker_ptr marker, const char* identi
 
 // The Exif pixel size of a cropped output is that of the first APP1 that is Exif, wherever it stands:
 // photo-management software often puts an XMP APP1 first.
-void copySavedMarkers(j_decompress_ptr decompressor, j_compress_ptr compressor) {
-    const bool resized =
-        compressor->jpeg_width != decompressor->image_width || compressor->jpeg_height != decompressor->image_height;
+void copySavedMarkers(j_decompress_ptr decompressor, j_compress_ptr compressor, uint32_t sourceWidth,
+                      uint32_t sourceHeight) {
+    const bool resized = compressor->jpeg_width != sourceWidth || compressor->jpeg_height != sourceHeight;
     bool exifSeen = false;
     for (jpeg_saved_marker_ptr marker = decompressor->marker_list; marker; marker = marker->next) {
         if (isDuplicateOfLibraryMarker(compressor, marker) || isInvalidInOutput(decompressor, compressor, marker)) {

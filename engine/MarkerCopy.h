@@ -9,8 +9,10 @@
 #include <jpeglib.h>
 
 // Writes the decompressor's saved markers to the compressor, in source order. Call right after
-// jpeg_write_coefficients.
-void copySavedMarkers(j_decompress_ptr decompressor, j_compress_ptr compressor);
+// jpeg_write_coefficients. `sourceWidth` × `sourceHeight` is the picture's size as its frame header
+// first gave it (the crop may read a frame cut short).
+void copySavedMarkers(j_decompress_ptr decompressor, j_compress_ptr compressor, uint32_t sourceWidth,
+                      uint32_t sourceHeight);
 
 // Rewrites PixelXDimension/PixelYDimension of the Exif IFD as LONG values, in place. `tiff` is the
 // TIFF header and what follows (the Exif segment after "Exif\0\0"), `length` its size in bytes. Data

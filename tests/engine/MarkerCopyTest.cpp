@@ -136,6 +136,15 @@ TEST(MarkerCopy, ExifDimensionsAreRewrittenAsLongInBothByteOrders) {
             }
         }
     }
+    // The whole width down to a row-group boundary: the source is read as a picture of the output's own
+    // size, yet its Exif size is still the source's and is rewritten.
+    CropResult strip = runCrop(makeTestJpeg(cameraFile(exifFor(96, 64, false, false))), window(0, 0, 96, 32));
+    ASSERT_TRUE(strip.ok) << strip.errorText;
+    TestJpegContents output = readTestJpeg(strip.output);
+    ASSERT_FALSE(output.markers.empty());
+    const uint8_t* y = findExifIfdEntry(output.markers[0].data, 0xA003);
+    ASSERT_TRUE(y);
+    EXPECT_EQ(exifGet32(y + 8, false), 32u);
 }
 
 // The source's JFIF must differ from what the library would write (here: version 1.02 with a 1 × 1
