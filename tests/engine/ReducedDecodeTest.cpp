@@ -175,3 +175,35 @@ TEST(ReducedDecode, RefusesWindowsOffTheGridOrOutsideAndDamagedFiles) {
     EXPECT_EQ(decode.errorCode, kEngineCannotOpen);
     textFree(&decode.errorText);
 }
+
+// The decode ends after the window's last row: data below it that would stop a whole decode is never read.
+TEST(ReducedDecode, DataBelowTheWindowIsNeverRead) {
+    TestJpegOptions options;
+    options.width = 64;
+    options.height = 256;
+    options.colorSpace = JCS_GRAYSCALE;
+    options.restartInterval = 8;  // one row of blocks between restart markers
+    std::vector<uint8_t> bytes = makeTestJpeg(options);
+    // Past the tenth restart marker, the rest becomes a broken table segment and the end of the file.
+    size_t at = 0;
+    for (int found = 0; found < 10 && at + 1 < bytes.size(); ++at) {
+        if (bytes[at] == 0xFF && bytes[at + 1] >= 0xD0 && bytes[at + 1] <= 0xD7) ++found;
+    }
+    ASSERT_LT(at + 1, bytes.size());
+    bytes.resize(at + 1);
+    bytes.insert(bytes.end(), {0xFF, 0xC4, 0x00, 0x03, 0x00, 0xFF, 0xD9});
+    EXPECT_FALSE(decodeTestJpeg(bytes).ok) << "a whole decode fails on it";
+    TempDir dir;
+    const std::string path = dir.file("source.jpg");
+    writeFileBytes(path, bytes);
+    for (const PixelRect& window : {PixelRect{0, 0, 63, 63}, PixelRect{16, 40, 47, 79}}) {
+        ReducedDecode decode;
+        decode.window = window;
+        decode.coverWidth = window.right - window.left + 1;
+        decode.coverHeight = window.bottom - window.top + 1;
+        DecodedImage* image = decodeReducedWindow(&decode, u16(path).c_str());
+        EXPECT_NE(image, nullptr) << describe(window) << ": " << u8(textChars(&decode.errorText));
+        freeDecodedImage(image);
+        textFree(&decode.errorText);
+    }
+}
