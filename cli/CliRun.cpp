@@ -58,10 +58,11 @@ void regenerateThumbnail(const CliOptions* options, const CropTransform* job, co
     const uint32_t top = job->cropRows * job->cellHeight;
     const PixelRect window = {left, top, left + job->outputWidth - 1, top + job->outputHeight - 1};
     ReducedDecode decode;
-    DecodedImage* reduced = prepareThumbnailDecode(&decode, window) ? decodeReducedWindow(&decode, options->input)
-                                                                    : nullptr;
+    DecodedImage* reduced =
+        prepareThumbnailDecode(&decode, window) ? decodeReducedWindow(&decode, options->input) : nullptr;
     // A grayscale copy of a grey picture keeps its thumbnail, as the program's save decides.
-    if (thumbnailNeeded(settings, reduced)) regenerateReducedThumbnail(output, reduced, &decode, settings.saveGrayscale);
+    if (thumbnailNeeded(settings, reduced))
+        regenerateReducedThumbnail(output, reduced, &decode, settings.saveGrayscale);
     freeDecodedImage(reduced);
     textFree(&decode.errorText);
 }

@@ -336,8 +336,8 @@ bool regenerateReducedThumbnail(const char16_t* outputPath, const DecodedImage* 
     uint32_t thumbnailWidth = 0, thumbnailHeight = 0;
     chooseThumbnailSize(window.right - window.left + 1, window.bottom - window.top + 1, &thumbnailWidth,
                         &thumbnailHeight);
-    return replaceThumbnail(outputPath, reduced, decode->spanWidth, decode->spanHeight, thumbnailWidth,
-                            thumbnailHeight, grayscale);
+    return replaceThumbnail(outputPath, reduced, decode->spanWidth, decode->spanHeight, thumbnailWidth, thumbnailHeight,
+                            grayscale);
 }
 
 bool prepareThumbnailDecode(ReducedDecode* decode, const PixelRect& window) {
@@ -351,7 +351,8 @@ bool prepareThumbnailDecode(ReducedDecode* decode, const PixelRect& window) {
 bool regenerateThumbnailFromSource(const char16_t* sourcePath, const char16_t* outputPath, const PixelRect& window,
                                    bool grayscale) {
     ReducedDecode decode;
-    DecodedImage* reduced = prepareThumbnailDecode(&decode, window) ? decodeReducedWindow(&decode, sourcePath) : nullptr;
+    DecodedImage* reduced =
+        prepareThumbnailDecode(&decode, window) ? decodeReducedWindow(&decode, sourcePath) : nullptr;
     bool ok = reduced && regenerateReducedThumbnail(outputPath, reduced, &decode, grayscale);
     freeDecodedImage(reduced);
     textFree(&decode.errorText);

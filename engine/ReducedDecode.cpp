@@ -24,7 +24,9 @@ struct ReducedRun {
 
 // A block of 8 source pixels gives `scale` decoded ones: the first decoded pixel at or after a source
 // position on the block grid, and the first one wholly past a window's end.
-uint32_t scaledStart(uint32_t position, uint32_t scale) { return static_cast<uint32_t>(uint64_t(position) * scale / 8); }
+uint32_t scaledStart(uint32_t position, uint32_t scale) {
+    return static_cast<uint32_t>(uint64_t(position) * scale / 8);
+}
 uint32_t scaledEnd(uint32_t position, uint32_t scale) {
     return static_cast<uint32_t>((uint64_t(position) * scale + 7) / 8);
 }
@@ -114,7 +116,7 @@ bool decodeWindowPixels(ReducedRun* run) {
         }
     }
     JSAMPARRAY row = (*decompressor->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(decompressor), JPOOL_IMAGE,
-                                                         cropWidth * static_cast<JDIMENSION>(components), 1);
+                                                        cropWidth * static_cast<JDIMENSION>(components), 1);
     const uint32_t stride = bitmapStride(columns, bitCount);
     for (uint32_t y = 0; y < rows; ++y) {
         if (jpeg_read_scanlines(decompressor, row, 1) != 1) break;
@@ -141,7 +143,8 @@ bool decodeWindowPixels(ReducedRun* run) {
 
 uint32_t smallestCoveringScale(uint32_t width, uint32_t height, uint32_t coverWidth, uint32_t coverHeight) {
     for (uint32_t scale = 1; scale < 8; ++scale) {
-        if (uint64_t(width) * scale >= uint64_t(coverWidth) * 8 && uint64_t(height) * scale >= uint64_t(coverHeight) * 8) {
+        if (uint64_t(width) * scale >= uint64_t(coverWidth) * 8 &&
+            uint64_t(height) * scale >= uint64_t(coverHeight) * 8) {
             return scale;
         }
     }

@@ -651,7 +651,8 @@ TEST(ExifThumbnail, RegeneratingFromTheSourceKeepsTheOldThumbnailOnFailure) {
     const std::vector<uint8_t> whole = readFileBytes(source);
     writeFileBytes(dir.file("cut.jpg"), std::vector<uint8_t>(whole.begin(), whole.begin() + 300));
     for (const Case& c : cases) {
-        EXPECT_FALSE(regenerateThumbnailFromSource(u16(c.source).c_str(), u16(output).c_str(), c.window, false)) << c.label;
+        EXPECT_FALSE(regenerateThumbnailFromSource(u16(c.source).c_str(), u16(output).c_str(), c.window, false))
+            << c.label;
         EXPECT_EQ(readFileBytes(output), before) << c.label;
     }
 }

@@ -206,9 +206,9 @@ TEST(ImageOps, SpanAveragingWeighsTheLastColumnAndRowByThePartInside) {
         for (int content = 0; content < 2; ++content) {
             TestBitmap source(size.w, size.h, 24);
             if (content == 0) fillPhoto(&source); else fillPattern(&source, size.w);
-            TestBitmap reduced(reduceSpanByAreaAveraging(source.pixels, size.w, size.h, size.spanW, size.spanH, size.newW,
-                                                         size.newH),
-                               size.newW, size.newH, 24);
+            TestBitmap reduced(
+                reduceSpanByAreaAveraging(source.pixels, size.w, size.h, size.spanW, size.spanH, size.newW, size.newH),
+                size.newW, size.newH, 24);
             ASSERT_NE(reduced.pixels, nullptr) << size.w << "x" << size.h;
             std::vector<double> expected = referenceReduction(source, size.newW, size.newH, size.spanW, size.spanH);
             double total = 0, worst = 0;

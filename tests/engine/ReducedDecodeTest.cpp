@@ -1,5 +1,3 @@
-#include "engine/ReducedDecode.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,6 +5,7 @@
 #include <vector>
 
 #include "engine/DecodedImage.h"
+#include "engine/ReducedDecode.h"
 #include "support/TestFiles.h"
 #include "support/TestJpeg.h"
 
@@ -18,14 +17,22 @@ struct Kind {
     int hSamp, vSamp;
     bool progressive;
     int restartInterval;
+    bool arithmetic = false;
 };
 
 const Kind kKinds[] = {
-    {"4:2:0", JCS_YCbCr, 2, 2, false, 0},       {"4:2:2", JCS_YCbCr, 2, 1, false, 0},
-    {"4:4:0", JCS_YCbCr, 1, 2, false, 0},       {"4:4:4", JCS_YCbCr, 1, 1, false, 0},
-    {"progressive 4:2:0", JCS_YCbCr, 2, 2, true, 0}, {"progressive 4:4:0", JCS_YCbCr, 1, 2, true, 0},
-    {"grey", JCS_GRAYSCALE, 1, 1, false, 0},    {"CMYK", JCS_CMYK, 1, 1, false, 0},
+    {"4:2:0", JCS_YCbCr, 2, 2, false, 0},
+    {"4:2:2", JCS_YCbCr, 2, 1, false, 0},
+    {"4:4:0", JCS_YCbCr, 1, 2, false, 0},
+    {"4:4:4", JCS_YCbCr, 1, 1, false, 0},
+    {"progressive 4:2:0", JCS_YCbCr, 2, 2, true, 0},
+    {"progressive 4:4:0", JCS_YCbCr, 1, 2, true, 0},
+    {"grey", JCS_GRAYSCALE, 1, 1, false, 0},
+    {"CMYK", JCS_CMYK, 1, 1, false, 0},
     {"4:2:0 with restarts", JCS_YCbCr, 2, 2, false, 3},
+    {"4:1:1", JCS_YCbCr, 4, 1, false, 0},
+    {"arithmetic 4:2:2", JCS_YCbCr, 2, 1, false, 0, true},
+    {"arithmetic progressive 4:2:0", JCS_YCbCr, 2, 2, true, 0, true},
 };
 
 std::vector<uint8_t> pictureOf(const Kind& kind, int width, int height) {
@@ -37,6 +44,7 @@ std::vector<uint8_t> pictureOf(const Kind& kind, int width, int height) {
     options.vSamp = kind.vSamp;
     options.progressive = kind.progressive;
     options.restartInterval = kind.restartInterval;
+    options.arithmetic = kind.arithmetic;
     return makeTestJpeg(options);
 }
 
@@ -44,7 +52,10 @@ std::vector<uint8_t> pictureOf(const Kind& kind, int width, int height) {
 // as top-down rows of 1 or 3 samples.
 TestPixels displayedAtScale(const std::vector<uint8_t>& bytes, J_COLOR_SPACE space, int scale) {
     const bool cmyk = space == JCS_CMYK || space == JCS_YCCK;
-    TestPixels pixels = decodeTestJpeg(bytes, space == JCS_GRAYSCALE ? JCS_GRAYSCALE : cmyk ? JCS_CMYK : JCS_EXT_BGR,
+    TestPixels pixels = decodeTestJpeg(bytes,
+                                       space == JCS_GRAYSCALE ? JCS_GRAYSCALE
+                                       : cmyk                 ? JCS_CMYK
+                                                              : JCS_EXT_BGR,
                                        scale);
     if (!cmyk || !pixels.ok) return pixels;
     uint8_t* table = makeCmykTable();
@@ -86,8 +97,8 @@ TEST(ReducedDecode, SmallestCoveringScaleIsTheFirstEighthThatReachesBothSides) {
 // the left are left out, the skipped rows are the rows above.
 TEST(ReducedDecode, WindowHoldsThePixelsOfTheWholeDecodeAtTheSameScale) {
     const int width = 203, height = 141;
-    const PixelRect windows[] = {{0, 0, 202, 140},    {40, 24, 139, 93},   {64, 48, 71, 55},
-                                 {120, 96, 202, 140}, {8, 0, 202, 20},     {0, 136, 7, 140}};
+    const PixelRect windows[] = {{0, 0, 202, 140},    {40, 24, 139, 93}, {64, 48, 71, 55},
+                                 {120, 96, 202, 140}, {8, 0, 202, 20},   {0, 136, 7, 140}};
     TempDir dir;
     for (const Kind& kind : kKinds) {
         const std::vector<uint8_t> bytes = pictureOf(kind, width, height);
@@ -96,8 +107,8 @@ TEST(ReducedDecode, WindowHoldsThePixelsOfTheWholeDecodeAtTheSameScale) {
         for (const PixelRect& window : windows) {
             const uint32_t w = window.right - window.left + 1, h = window.bottom - window.top + 1;
             for (uint32_t wanted : {1u, 2u, 3u, 5u, 8u}) {
-                const std::string label = std::string(kind.label) + " window " + describe(window) + " scale " +
-                                          std::to_string(wanted);
+                const std::string label =
+                    std::string(kind.label) + " window " + describe(window) + " scale " + std::to_string(wanted);
                 ReducedDecode decode;
                 decode.window = window;
                 decode.coverWidth = w * wanted / 8;
