@@ -71,6 +71,38 @@ compare "baseline source, progressive output" "$work/baseline.jpg" "--progressiv
 compare "baseline source with an Exif thumbnail, which trimwell-crop renews and jpegtran copies as it is" \
     "$work/withThumbnail.jpg" "" ""
 
+# What renewing the thumbnail adds to a crop: the same crop of the same picture with and without an Exif
+# thumbnail, alternated. THUMBNAIL_PHOTO=file.jpg (a photograph with an Exif thumbnail, larger than the
+# crop) measures it on that photograph instead.
+thumbnailCost() { # label, source with a thumbnail, the same without
+    local label=$1
+    cp "$2" "$work/with.jpg"
+    cp "$3" "$work/without.jpg"
+    rm -f "$work/with.log" "$work/without.log"
+    for _ in $(seq "$runs"); do
+        timeBatch "$work/with.log" "$crop" --crop "$geometry" "$work/with.jpg" "$work/renewed.jpg"
+        timeBatch "$work/without.log" "$crop" --crop "$geometry" "$work/without.jpg" "$work/plain.jpg"
+    done
+    read -r wc ww _ < <(summarise "$work/with.log")
+    read -r nc nw _ < <(summarise "$work/without.log")
+    local renewed
+    renewed=$(exiftool -b -ThumbnailImage "$work/renewed.jpg" | identify -format '%wx%h' - 2>/dev/null || echo none)
+    awk -v l="$label" -v wc="$wc" -v nc="$nc" -v ww="$ww" -v nw="$nw" -v t="$renewed" 'BEGIN {
+        printf "%s\n", l
+        printf "  time per 3 runs: with the thumbnail renewed %.2f s CPU (%.2f s elapsed), without a thumbnail %.2f s CPU (%.2f s elapsed)\n", wc, ww, nc, nw
+        printf "  thumbnail cost: median CPU time ratio %.2f, elapsed ratio %.2f (target at most 1.2); new thumbnail %s\n", wc / nc, ww / nw, t }'
+}
+if [ -n "${THUMBNAIL_PHOTO:-}" ]; then
+    cp "$THUMBNAIL_PHOTO" "$work/photo.jpg"
+    cp "$THUMBNAIL_PHOTO" "$work/photoWithout.jpg"
+    exiftool -q -overwrite_original -ThumbnailImage= "$work/photoWithout.jpg"
+    thumbnailCost "$(identify -format '%wx%h' "$work/photo.jpg") photograph: crop with its thumbnail renewed against the crop of the same picture without one" \
+        "$work/photo.jpg" "$work/photoWithout.jpg"
+else
+    thumbnailCost "crop with the thumbnail renewed against the crop of the same source without one" \
+        "$work/withThumbnail.jpg" "$work/baseline.jpg"
+fi
+
 # Window positions on 24-megapixel photographs: nine quarter-picture windows on a 3 x 3 grid and three
 # full-width strips, baseline and progressive. Each window alternates trimwell-crop and jpegtran runs;
 # per window the median CPU time ratio and the peak memory ratio, then their medians and the worst.

@@ -11,6 +11,7 @@
 #include "engine/LoadPicture.h"
 #include "engine/OsFile.h"
 #include "engine/PictureInfo.h"
+#include "engine/ReducedDecode.h"
 #include "engine/SaveWorkflow.h"
 
 namespace {
@@ -39,27 +40,31 @@ bool outputFolder(const char16_t* output, TextBuffer* folder) {
     return !folder->failed;
 }
 
-// As the program's save does: the new thumbnail is made from the source's display bitmap cut to the
-// window the engine wrote (its origin moved to the output's grid). A failure keeps the old thumbnail.
+// As the program's save does, the new thumbnail shows the window the engine wrote (its origin moved to
+// the output's grid), but from a reduced decode of that window of the source alone: a full decode costs
+// more than the crop itself. A failure keeps the old thumbnail.
 void regenerateThumbnail(const CliOptions* options, const CropTransform* job, const char16_t* output) {
     SaveSettings settings;
     settings.markerCopyMode = options->markerCopyMode;
     settings.saveGrayscale = options->grayscale;
     settings.cropApplied = options->cropEnabled;
     if (settings.markerCopyMode != kCopyAllMarkers || !(settings.cropApplied || settings.saveGrayscale)) return;
-    // Decoding the whole source costs more than the crop itself: only when there is a thumbnail to renew.
+    // Only when there is a thumbnail to renew.
     bool hasExif = false;
     uint32_t thumbnailBytes = 0;
     if (!readExifThumbnailInfo(output, &hasExif, &thumbnailBytes) || thumbnailBytes == 0) return;
-    DecodedImage* shown = nullptr;
-    if (!loadPictureFile(&shown, options->input)) return;
+    // Without a crop the window is the whole picture.
     const uint32_t left = job->cropColumns * job->cellWidth;
     const uint32_t top = job->cropRows * job->cellHeight;
     const PixelRect window = {left, top, left + job->outputWidth - 1, top + job->outputHeight - 1};
-    if ((!settings.cropApplied || installCroppedPicture(shown, window)) && thumbnailNeeded(settings, shown)) {
-        regenerateExifThumbnail(output, shown, settings.saveGrayscale);
-    }
-    releasePicture(&shown);
+    ReducedDecode decode;
+    DecodedImage* reduced =
+        prepareThumbnailDecode(&decode, window) ? decodeReducedWindow(&decode, options->input) : nullptr;
+    // A grayscale copy of a grey picture keeps its thumbnail, as the program's save decides.
+    if (thumbnailNeeded(settings, reduced))
+        regenerateReducedThumbnail(output, reduced, &decode, settings.saveGrayscale);
+    freeDecodedImage(reduced);
+    textFree(&decode.errorText);
 }
 
 }  // namespace

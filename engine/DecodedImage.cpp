@@ -22,15 +22,6 @@ struct DecodeRun {
     bool created;
 };
 
-void convertCmykRow(const uint8_t* cmyk, uint8_t* bgr, uint32_t width, const uint8_t* table) {
-    for (uint32_t x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
-        const uint8_t* byBlack = table + cmyk[3] * 256;
-        bgr[0] = byBlack[cmyk[2]];
-        bgr[1] = byBlack[cmyk[1]];
-        bgr[2] = byBlack[cmyk[0]];
-    }
-}
-
 bool decodePixels(DecodeRun* run) {
     jpeg_decompress_struct* decompressor = &run->decompressor;
     DecodedImage* image = run->image;
@@ -61,11 +52,7 @@ bool decodePixels(DecodeRun* run) {
         file->errorCode = kEngineOutOfMemory;
         return false;
     }
-    if (decompressor->jpeg_color_space == JCS_YCbCr || decompressor->jpeg_color_space == JCS_RGB) {
-        decompressor->out_color_space = JCS_EXT_BGR;
-    } else if (decompressor->jpeg_color_space == JCS_CMYK || decompressor->jpeg_color_space == JCS_YCCK) {
-        decompressor->out_color_space = JCS_CMYK;
-    }
+    setDisplayColorSpace(decompressor);
     jpeg_start_decompress(decompressor);
 
     const uint32_t width = decompressor->output_width;
@@ -96,13 +83,10 @@ bool decodePixels(DecodeRun* run) {
     }
     const uint32_t stride = bitmapStride(width, bitCount);
     if (components == 4) {
-        run->cmykTable = static_cast<uint8_t*>(malloc(256 * 256));
+        run->cmykTable = makeCmykTable();
         if (!run->cmykTable) {
             file->errorCode = kEngineOutOfMemory;
             return false;
-        }
-        for (uint32_t a = 0; a < 256; ++a) {
-            for (uint32_t b = 0; b < 256; ++b) run->cmykTable[b * 256 + a] = static_cast<uint8_t>(a * b / 255);
         }
         JSAMPARRAY row = (*decompressor->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(decompressor),
                                                              JPOOL_IMAGE, width * 4, 1);
@@ -143,6 +127,32 @@ bool decodePixels(DecodeRun* run) {
 }
 
 }  // namespace
+
+void setDisplayColorSpace(j_decompress_ptr decompressor) {
+    if (decompressor->jpeg_color_space == JCS_YCbCr || decompressor->jpeg_color_space == JCS_RGB) {
+        decompressor->out_color_space = JCS_EXT_BGR;
+    } else if (decompressor->jpeg_color_space == JCS_CMYK || decompressor->jpeg_color_space == JCS_YCCK) {
+        decompressor->out_color_space = JCS_CMYK;
+    }
+}
+
+uint8_t* makeCmykTable() {
+    auto* table = static_cast<uint8_t*>(malloc(256 * 256));
+    if (!table) return nullptr;
+    for (uint32_t a = 0; a < 256; ++a) {
+        for (uint32_t b = 0; b < 256; ++b) table[b * 256 + a] = static_cast<uint8_t>(a * b / 255);
+    }
+    return table;
+}
+
+void convertCmykRow(const uint8_t* cmyk, uint8_t* bgr, uint32_t width, const uint8_t* table) {
+    for (uint32_t x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+        const uint8_t* byBlack = table + cmyk[3] * 256;
+        bgr[0] = byBlack[cmyk[2]];
+        bgr[1] = byBlack[cmyk[1]];
+        bgr[2] = byBlack[cmyk[0]];
+    }
+}
 
 void freeDecodedImage(DecodedImage* image) {
     if (!image) return;

@@ -4,6 +4,9 @@
 // displayed picture, replaced by each load or accepted crop (LoadPicture.h).
 
 #include <cstdint>
+#include <cstdio>
+
+#include <jpeglib.h>
 
 #include "engine/BitmapInfo.h"
 #include "engine/JpegFile.h"
@@ -34,3 +37,11 @@ DecodedImage* decodeForDisplay(DisplayDecode* file, const char16_t* path);
 DecodedImage* decodeBytesForDisplay(DisplayDecode* file, const uint8_t* data, uint32_t size);
 // Frees the record and the pixel buffer it still holds.
 void freeDecodedImage(DecodedImage* image);
+
+// What the display asks the library for, after jpeg_read_header: blue-green-red for YCbCr and RGB, the
+// four inks for CMYK and YCCK (turned into blue-green-red by the table below), grey for grey.
+void setDisplayColorSpace(j_decompress_ptr decompressor);
+// T[k × 256 + c] = c × k div 255, the product of an ink and the black channel (Adobe's inverted CMYK);
+// malloc'd, null when out of memory.
+uint8_t* makeCmykTable();
+void convertCmykRow(const uint8_t* cmyk, uint8_t* bgr, uint32_t width, const uint8_t* table);

@@ -7,8 +7,8 @@
 #include "engine/ImageOps.h"
 #include "engine/JpegIo.h"
 #include "engine/LibraryError.h"
-#include "engine/LoadPicture.h"
 #include "engine/MarkerScan.h"
+#include "engine/ReducedDecode.h"
 
 namespace {
 
@@ -95,23 +95,25 @@ bool copyExifSegment(ThumbnailJob* job, const char16_t* outputPath) {
     return ok;
 }
 
-// Encodes the thumbnail picture into the first half of the buffer and puts it into the segment copy.
-bool makeThumbnail(ThumbnailJob* job, const DecodedImage* shown, bool grayscale) {
-    uint32_t width = imageWidth(shown);
-    uint32_t height = imageHeight(shown);
-    uint32_t bitCount = imageBitCount(shown);
-    const uint8_t* pixels = shown->pixels;
+// Reduces `picture` to the thumbnail size, encodes it into the first half of the buffer and puts it into
+// the segment copy. The picture covers spanWidth × spanHeight of the thumbnail's source: its last column
+// and row may lie partly outside (a reduced decode), or it is the whole picture at its own size.
+bool makeThumbnail(ThumbnailJob* job, const DecodedImage* picture, double spanWidth, double spanHeight,
+                   uint32_t thumbnailWidth, uint32_t thumbnailHeight, bool grayscale) {
+    uint32_t width = imageWidth(picture);
+    uint32_t height = imageHeight(picture);
+    uint32_t bitCount = imageBitCount(picture);
+    const uint8_t* pixels = picture->pixels;
     uint8_t* reduced = nullptr;
-    uint32_t thumbnailWidth = width, thumbnailHeight = height;
-    chooseThumbnailSize(width, height, &thumbnailWidth, &thumbnailHeight);
     if (thumbnailWidth == 0 || thumbnailHeight == 0) return false;
     if (thumbnailWidth != width || thumbnailHeight != height) {
         uint8_t* expanded = nullptr;
         if (bitCount == 8) {
-            expanded = expandTo24Bit(shown->palette, pixels, width, height);
+            expanded = expandTo24Bit(picture->palette, pixels, width, height);
             if (!expanded) return false;
         }
-        reduced = reduceByAreaAveraging(expanded ? expanded : pixels, width, height, thumbnailWidth, thumbnailHeight);
+        reduced = reduceSpanByAreaAveraging(expanded ? expanded : pixels, width, height, spanWidth, spanHeight,
+                                            thumbnailWidth, thumbnailHeight);
         freeBitmap(expanded, width, height, 24);
         if (!reduced) return false;
         pixels = reduced;
@@ -129,7 +131,7 @@ bool makeThumbnail(ThumbnailJob* job, const DecodedImage* shown, bool grayscale)
     encoder.imageSize = imageSize < 0x100000000ull ? static_cast<uint32_t>(imageSize) : 0;
     encoder.isGrayscale = grayscale ? 1 : 0;
     uint32_t size = kExifSegmentMax;
-    bool encoded = encodeWithinSize(&encoder, job->buffer, &size, shown->palette, pixels, job->thumbnailLimit);
+    bool encoded = encodeWithinSize(&encoder, job->buffer, &size, picture->palette, pixels, job->thumbnailLimit);
     textFree(&encoder.errorText);
     freeBitmap(reduced, width, height, 24);
     if (!encoded) return false;
@@ -137,6 +139,21 @@ bool makeThumbnail(ThumbnailJob* job, const DecodedImage* shown, bool grayscale)
     memcpy(job->thumbnailAt, job->buffer, size);
     storeExif32(job->lengthEntryAt, size, job->file.exifBigEndian != 0);
     return true;
+}
+
+// Finds the thumbnail of `outputPath`, makes the new one from `picture` and rewrites the file.
+bool replaceThumbnail(const char16_t* outputPath, const DecodedImage* picture, double spanWidth, double spanHeight,
+                      uint32_t thumbnailWidth, uint32_t thumbnailHeight, bool grayscale) {
+    ThumbnailJob job;
+    job.buffer = static_cast<uint8_t*>(calloc(2, kExifSegmentMax));
+    if (!job.buffer) return false;
+    job.exifCopy = job.buffer + kExifSegmentMax;
+    bool rewritten = copyExifSegment(&job, outputPath) &&
+                     makeThumbnail(&job, picture, spanWidth, spanHeight, thumbnailWidth, thumbnailHeight, grayscale) &&
+                     rewriteExifSegment(outputPath, &job);
+    textFree(&job.file.errorText);
+    free(job.buffer);
+    return rewritten;
 }
 
 }  // namespace
@@ -306,23 +323,39 @@ bool rewriteExifSegment(const char16_t* path, const ThumbnailJob* job) {
 
 bool regenerateExifThumbnail(const char16_t* outputPath, const DecodedImage* shown, bool grayscale) {
     if (!shown || !shown->pixels) return false;
-    ThumbnailJob job;
-    job.buffer = static_cast<uint8_t*>(calloc(2, kExifSegmentMax));
-    if (!job.buffer) return false;
-    job.exifCopy = job.buffer + kExifSegmentMax;
-    bool rewritten = copyExifSegment(&job, outputPath) && makeThumbnail(&job, shown, grayscale) &&
-                     rewriteExifSegment(outputPath, &job);
-    textFree(&job.file.errorText);
-    free(job.buffer);
-    return rewritten;
+    const uint32_t width = imageWidth(shown), height = imageHeight(shown);
+    uint32_t thumbnailWidth = 0, thumbnailHeight = 0;
+    chooseThumbnailSize(width, height, &thumbnailWidth, &thumbnailHeight);
+    return replaceThumbnail(outputPath, shown, width, height, thumbnailWidth, thumbnailHeight, grayscale);
 }
 
-bool regenerateThumbnailFromSource(const char16_t* sourcePath, const char16_t* outputPath, const PixelRect* window,
+bool regenerateReducedThumbnail(const char16_t* outputPath, const DecodedImage* reduced, const ReducedDecode* decode,
+                                bool grayscale) {
+    if (!reduced || !reduced->pixels || decode->scale == 0) return false;
+    const PixelRect& window = decode->window;
+    uint32_t thumbnailWidth = 0, thumbnailHeight = 0;
+    chooseThumbnailSize(window.right - window.left + 1, window.bottom - window.top + 1, &thumbnailWidth,
+                        &thumbnailHeight);
+    return replaceThumbnail(outputPath, reduced, decode->spanWidth, decode->spanHeight, thumbnailWidth, thumbnailHeight,
+                            grayscale);
+}
+
+bool prepareThumbnailDecode(ReducedDecode* decode, const PixelRect& window) {
+    decode->window = window;
+    if (window.left > window.right || window.top > window.bottom) return false;
+    chooseThumbnailSize(window.right - window.left + 1, window.bottom - window.top + 1, &decode->coverWidth,
+                        &decode->coverHeight);
+    return decode->coverWidth != 0 && decode->coverHeight != 0;
+}
+
+bool regenerateThumbnailFromSource(const char16_t* sourcePath, const char16_t* outputPath, const PixelRect& window,
                                    bool grayscale) {
-    DecodedImage* shown = nullptr;
-    if (!loadPictureFile(&shown, sourcePath)) return false;
-    bool ok = (!window || installCroppedPicture(shown, *window)) && regenerateExifThumbnail(outputPath, shown, grayscale);
-    releasePicture(&shown);
+    ReducedDecode decode;
+    DecodedImage* reduced =
+        prepareThumbnailDecode(&decode, window) ? decodeReducedWindow(&decode, sourcePath) : nullptr;
+    bool ok = reduced && regenerateReducedThumbnail(outputPath, reduced, &decode, grayscale);
+    freeDecodedImage(reduced);
+    textFree(&decode.errorText);
     return ok;
 }
 

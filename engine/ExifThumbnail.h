@@ -10,6 +10,7 @@
 #include "engine/JpegFile.h"
 
 struct DecodedImage;
+struct ReducedDecode;
 
 constexpr uint32_t kExifSegmentMax = 65533;    // 0xFFFD: the most data after a segment's length field
 constexpr uint32_t kThumbnailSide = 160;
@@ -50,10 +51,16 @@ struct ExifSegmentPlace {
 // Replaces the thumbnail of `outputPath` by one made from `shown`. True when the file was rewritten;
 // false (file unchanged) when there is no thumbnail to replace or any step fails.
 bool regenerateExifThumbnail(const char16_t* outputPath, const DecodedImage* shown, bool grayscale);
-// The same from the source file, for a save without a displayed picture: decodes the source, cuts `window`
-// (null: the whole picture) and regenerates the thumbnail of `outputPath` from that.
-bool regenerateThumbnailFromSource(const char16_t* sourcePath, const char16_t* outputPath, const PixelRect* window,
+// For a save without a displayed picture (the command line): the thumbnail of `window` (source pixels,
+// left and top on the 8-pixel grid) from a reduced decode of that window of the source alone.
+bool regenerateThumbnailFromSource(const char16_t* sourcePath, const char16_t* outputPath, const PixelRect& window,
                                    bool grayscale);
+// Its two halves. Fills in the window and the size the decode must cover (the thumbnail's); false when a
+// side of the thumbnail would be 0.
+bool prepareThumbnailDecode(ReducedDecode* decode, const PixelRect& window);
+// From what decodeReducedWindow gave: the exact window is averaged onto the thumbnail.
+bool regenerateReducedThumbnail(const char16_t* outputPath, const DecodedImage* reduced, const ReducedDecode* decode,
+                                bool grayscale);
 // Whether the file carries an Exif segment, and the byte length of its thumbnail (0 when it has none).
 bool readExifThumbnailInfo(const char16_t* path, bool* hasExif, uint32_t* thumbnailBytes);
 // The onExif hook of scanMarkers, with `cursor` at IFD0 and `argument` the ThumbnailJob: yields the

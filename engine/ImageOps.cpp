@@ -72,12 +72,14 @@ namespace {
 // turns a sum over a footprint into its rounded average.
 struct AreaPass {
     double step = 0;     // d
+    double partWeight = 1;  // of the input sample at the span's end, which may lie partly outside it
     uint8_t* table = nullptr;
     uint32_t lastIndex = 0;  // L + 1, which holds 255
 };
 
-bool prepareAreaPass(AreaPass* pass, uint32_t n, uint32_t m) {
-    pass->step = static_cast<double>(n) / m;
+bool prepareAreaPass(AreaPass* pass, uint32_t n, double span, uint32_t m) {
+    pass->step = span / m;
+    pass->partWeight = span - (n - 1);
     const uint32_t last = static_cast<uint32_t>(pass->step * 255 + 0.5);
     pass->table = static_cast<uint8_t*>(malloc(static_cast<size_t>(last) + 2));
     if (!pass->table) return false;
@@ -98,14 +100,20 @@ inline uint8_t areaAverage(const AreaPass* pass, int64_t sum) {
     return pass->table[sum];
 }
 
-// Reduces the height: all columns advance together, since the coverage depends only on the row.
-uint8_t* reduceColumns(const uint8_t* pixels, uint32_t width, uint32_t height, uint32_t newHeight) {
+// The part of the sample at the span's end that lies inside the span, added to a sum.
+inline int64_t partInside(const AreaPass* pass, uint8_t sample) {
+    return pass->partWeight == 1 ? sample : static_cast<int64_t>(sample * pass->partWeight + 0.5);
+}
+
+// Reduces the height: all columns advance together, since the coverage depends only on the row. The walk
+// starts at the stored first row, the picture's bottom, which is where a span ends.
+uint8_t* reduceColumns(const uint8_t* pixels, uint32_t width, uint32_t height, double span, uint32_t newHeight) {
     AreaPass pass;
     const uint32_t stride = bitmapStride(width, 24);
     const uint32_t samples = width * 3;
     int64_t* sums = static_cast<int64_t*>(calloc(samples ? samples : 1, sizeof(int64_t)));
     uint8_t* out = allocateBitmap(width, newHeight, 24);
-    if (!sums || !out || !prepareAreaPass(&pass, height, newHeight)) {
+    if (!sums || !out || !prepareAreaPass(&pass, height, span, newHeight)) {
         free(sums);
         freeBitmap(out, width, newHeight, 24);
         return nullptr;
@@ -114,8 +122,13 @@ uint8_t* reduceColumns(const uint8_t* pixels, uint32_t width, uint32_t height, u
     uint32_t emitted = 0;
     for (uint32_t row = 0; row + 1 < height; ++row) {
         const uint8_t* in = pixels + static_cast<size_t>(row) * stride;
-        coverage += 1;
-        for (uint32_t i = 0; i < samples; ++i) sums[i] += in[i];
+        if (row == 0) {
+            coverage += pass.partWeight;
+            for (uint32_t i = 0; i < samples; ++i) sums[i] += partInside(&pass, in[i]);
+        } else {
+            coverage += 1;
+            for (uint32_t i = 0; i < samples; ++i) sums[i] += in[i];
+        }
         if (coverage >= pass.step) {
             coverage -= pass.step;
             uint8_t* target = emitted < newHeight ? out + static_cast<size_t>(emitted) * stride : nullptr;
@@ -138,13 +151,13 @@ uint8_t* reduceColumns(const uint8_t* pixels, uint32_t width, uint32_t height, u
     return out;
 }
 
-// Reduces the width of every row.
-uint8_t* reduceRows(const uint8_t* pixels, uint32_t width, uint32_t height, uint32_t newWidth) {
+// Reduces the width of every row; a span ends in the last column.
+uint8_t* reduceRows(const uint8_t* pixels, uint32_t width, uint32_t height, double span, uint32_t newWidth) {
     AreaPass pass;
     const uint32_t stride = bitmapStride(width, 24);
     const uint32_t newStride = bitmapStride(newWidth, 24);
     uint8_t* out = allocateBitmap(newWidth, height, 24);
-    if (!out || !prepareAreaPass(&pass, width, newWidth)) {
+    if (!out || !prepareAreaPass(&pass, width, span, newWidth)) {
         freeBitmap(out, newWidth, height, 24);
         return nullptr;
     }
@@ -167,7 +180,7 @@ uint8_t* reduceRows(const uint8_t* pixels, uint32_t width, uint32_t height, uint
             ++emitted;
         }
         if (emitted > newWidth - 1) emitted = newWidth - 1;
-        for (int c = 0; c < 3; ++c) target[emitted * 3 + c] = areaAverage(&pass, sums[c] + in[c]);
+        for (int c = 0; c < 3; ++c) target[emitted * 3 + c] = areaAverage(&pass, sums[c] + partInside(&pass, in[c]));
         for (uint32_t x = emitted + 1; x < newWidth; ++x) memcpy(target + x * 3, target + emitted * 3, 3);
     }
     free(pass.table);
@@ -178,17 +191,25 @@ uint8_t* reduceRows(const uint8_t* pixels, uint32_t width, uint32_t height, uint
 
 uint8_t* reduceByAreaAveraging(const uint8_t* pixels, uint32_t width, uint32_t height, uint32_t newWidth,
                                uint32_t newHeight) {
+    return reduceSpanByAreaAveraging(pixels, width, height, width, height, newWidth, newHeight);
+}
+
+uint8_t* reduceSpanByAreaAveraging(const uint8_t* pixels, uint32_t width, uint32_t height, double spanWidth,
+                                   double spanHeight, uint32_t newWidth, uint32_t newHeight) {
     if (newWidth == 0 || newHeight == 0 || newWidth > width || newHeight > height) return nullptr;
+    // The span ends inside the last column and row, and must still cover the target.
+    if (!(spanWidth > width - 1.0 && spanWidth <= width && spanWidth >= newWidth)) return nullptr;
+    if (!(spanHeight > height - 1.0 && spanHeight <= height && spanHeight >= newHeight)) return nullptr;
     const uint8_t* current = pixels;
     uint8_t* columns = nullptr;
     if (newHeight < height) {
-        columns = reduceColumns(pixels, width, height, newHeight);
+        columns = reduceColumns(pixels, width, height, spanHeight, newHeight);
         if (!columns) return nullptr;
         current = columns;
     }
     uint8_t* result = nullptr;
     if (newWidth < width) {
-        result = reduceRows(current, width, newHeight, newWidth);
+        result = reduceRows(current, width, newHeight, spanWidth, newWidth);
         freeBitmap(columns, width, newHeight, 24);
         return result;
     }

@@ -29,3 +29,8 @@ uint8_t* cropDisplayBitmap(const PixelRect& rect, const uint8_t* pixels, uint32_
 // averaging: the columns first, then the rows, each pass only when its side shrinks.
 uint8_t* reduceByAreaAveraging(const uint8_t* pixels, uint32_t width, uint32_t height, uint32_t newWidth,
                                uint32_t newHeight);
+// The same over a picture that ends inside its last column and row: spanWidth × spanHeight pixels, each
+// more than the side less one and at most the side, are averaged onto newWidth × newHeight. A picture
+// decoded at a reduced scale covers a whole number of source pixels only by chance.
+uint8_t* reduceSpanByAreaAveraging(const uint8_t* pixels, uint32_t width, uint32_t height, double spanWidth,
+                                   double spanHeight, uint32_t newWidth, uint32_t newHeight);

@@ -10,6 +10,9 @@
 #include <sys/stat.h>
 #endif
 
+#include "engine/DecodedImage.h"
+#include "engine/ExifThumbnail.h"
+#include "engine/LoadPicture.h"
 #include "support/TestFiles.h"
 #include "support/TestJpeg.h"
 
@@ -233,5 +236,56 @@ TEST(CliRun, CropWithAllMarkersGetsAThumbnailOfTheCroppedPicture) {
             EXPECT_EQ(contents.height, c.height) << label;
             EXPECT_EQ(int(contents.components.size()), c.components) << label;
         }
+    }
+}
+
+// The thumbnail of a crop from an origin off the grid shows the window the engine wrote: close to the one
+// the program makes from its displayed picture cut to that window, far from a window beside it.
+TEST(CliRun, CropThumbnailShowsTheWindowTheEngineWrote) {
+    TempDir dir;
+    TestJpegOptions options;
+    options.width = 1203;
+    options.height = 803;
+    options.writeJfif = false;
+    options.splitX = 507;
+    options.splitY = 311;
+    options.quadrants = {{220, 40, 40}, {40, 200, 60}, {50, 60, 210}, {230, 210, 40}};
+    ExifOptions exif;
+    exif.thumbnail = exifThumbnail(cameraPictureWithThumbnail(160, 120, false));
+    options.markers = {exifMarker(exif)};
+    const std::string source = dir.file("in.jpg"), output = dir.file("out.jpg"), reference = dir.file("ref.jpg");
+    writeFileBytes(source, makeTestJpeg(options));
+    struct Case {
+        bool grayscale;
+        PixelRect written;  // 600 x 400 from (413, 250) on the 16 x 16 grid, or on the 8 x 8 grid in grey
+    };
+    const Case cases[] = {{false, {400, 240, 1012, 649}}, {true, {408, 248, 1012, 649}}};
+    for (const Case& c : cases) {
+        std::vector<std::string> arguments = {"--crop", "600x400+413+250", source, output};
+        if (c.grayscale) arguments.insert(arguments.begin(), "--grayscale");
+        ASSERT_EQ(runWith(arguments), kCliDone);
+        const std::vector<uint8_t> thumbnail = exifThumbnail(readFileBytes(output));
+        auto shownWay = [&](const PixelRect& window) {
+            writeFileBytes(reference, readFileBytes(output));
+            DecodedImage* shown = nullptr;
+            EXPECT_TRUE(loadPictureFile(&shown, u16(source).c_str()) && installCroppedPicture(shown, window));
+            EXPECT_TRUE(regenerateExifThumbnail(u16(reference).c_str(), shown, c.grayscale));
+            releasePicture(&shown);
+            return decodeTestJpeg(exifThumbnail(readFileBytes(reference)));
+        };
+        auto difference = [](const TestPixels& a, const TestPixels& b) {
+            double total = 0;
+            for (size_t i = 0; i < a.samples.size(); ++i) total += std::abs(int(a.samples[i]) - int(b.samples[i]));
+            return total / double(a.samples.size());
+        };
+        const TestPixels got = decodeTestJpeg(thumbnail), expected = shownWay(c.written);
+        ASSERT_TRUE(got.ok && expected.ok);
+        ASSERT_EQ(got.width, expected.width);
+        ASSERT_EQ(got.height, expected.height);
+        ASSERT_EQ(got.channels, c.grayscale ? 1 : 3);
+        EXPECT_LE(difference(got, expected), 3.5) << (c.grayscale ? "grey" : "colour");
+        const PixelRect& w = c.written;
+        const TestPixels shifted = shownWay({w.left - 144, w.top, w.right - 144, w.bottom});
+        EXPECT_GT(difference(got, shifted), 15.0) << (c.grayscale ? "grey" : "colour") << ": a window 144 pixels left";
     }
 }

@@ -515,21 +515,146 @@ TEST(ExifThumbnail, DamagedExifDataNeverBreaksTheFile) {
     }
 }
 
-TEST(ExifThumbnail, RegeneratingFromTheSourceFileCutsTheSameWindow) {
-    TempDir dir;
-    std::string source = dir.file("source.jpg"), viaShown = dir.file("a.jpg"), viaSource = dir.file("b.jpg");
-    writeFileBytes(source, photoWithExif(320, 240, true, oldThumbnail()));
-    ASSERT_TRUE(runCropOnFile(source, viaShown, window(32, 16, 200, 150)).ok);
-    ASSERT_TRUE(runCropOnFile(source, viaSource, window(32, 16, 200, 150)).ok);
+namespace {
+
+struct ThumbnailCase {
+    const char* label;
+    J_COLOR_SPACE space;
+    int hSamp, vSamp;
+    bool progressive;
+    CropSettings crop;
+    bool grayscale;
+    double tolerance;  // of the mean difference; 0: the same bytes (a window small enough for full scale)
+};
+
+// Mean absolute difference of two decoded thumbnails of the same size, over every sample.
+double meanDifference(const TestPixels& a, const TestPixels& b) {
+    double total = 0;
+    for (size_t i = 0; i < a.samples.size(); ++i) total += std::abs(int(a.samples[i]) - int(b.samples[i]));
+    return total / double(a.samples.size());
+}
+
+// The window the engine wrote, in source pixels: the request's origin moved back to the output's grid.
+PixelRect writtenWindow(const CropResult& crop, const CropSettings& settings, uint32_t width, uint32_t height) {
+    if (!settings.crop) return {0, 0, width - 1, height - 1};
+    const uint32_t left = crop.cropColumns * crop.cellWidth, top = crop.cropRows * crop.cellHeight;
+    return {left, top, left + settings.width + settings.left % crop.cellWidth - 1,
+            top + settings.height + settings.top % crop.cellHeight - 1};
+}
+
+// The thumbnail of `output` made the way the program makes it: the whole display decode, cut, averaged.
+TestPixels thumbnailTheShownWay(const std::string& source, const std::string& output, const PixelRect& window,
+                                bool grayscale) {
     DecodedImage* shown = nullptr;
-    ASSERT_TRUE(loadPictureFile(&shown, u16(source).c_str()));
-    ASSERT_TRUE(installCroppedPicture(shown, {32, 16, 231, 165}));
-    ASSERT_TRUE(regenerateExifThumbnail(u16(viaShown).c_str(), shown, false));
+    EXPECT_TRUE(loadPictureFile(&shown, u16(source).c_str()));
+    EXPECT_TRUE(installCroppedPicture(shown, window));
+    EXPECT_TRUE(regenerateExifThumbnail(u16(output).c_str(), shown, grayscale));
     releasePicture(&shown);
-    const PixelRect rect = {32, 16, 231, 165};
-    ASSERT_TRUE(regenerateThumbnailFromSource(u16(source).c_str(), u16(viaSource).c_str(), &rect, false));
-    EXPECT_EQ(readFileBytes(viaSource), readFileBytes(viaShown));
-    EXPECT_FALSE(regenerateThumbnailFromSource(u16(dir.file("missing.jpg")).c_str(), u16(viaSource).c_str(), &rect, false));
+    return decodeTestJpeg(exifThumbnail(readFileBytes(output)), grayscale ? JCS_GRAYSCALE : JCS_EXT_BGR);
+}
+
+}  // namespace
+
+// Four coloured quadrants split off-centre: a window in the wrong place, a swapped axis or a wrong colour
+// conversion gives a thumbnail far from the one the program makes from the displayed picture. The two are
+// not the same bytes (a scaled decode is not an average of full pixels), but close.
+TEST(ExifThumbnail, ThumbnailFromAReducedDecodeOfTheWindowMatchesTheShownPicturesOne) {
+    const uint32_t width = 1203, height = 803;
+    const CropSettings whole;
+    // A picture's decode reduced to 2/8 to 7/8 is not a box average near hard edges (1/8 is): a
+    // thumbnail only six rows high across the split shows that most.
+    const ThumbnailCase cases[] = {
+        {"4:2:0, across the middle", JCS_YCbCr, 2, 2, false, window(413, 250, 600, 400), false, 3.5},
+        {"4:2:0, whole picture", JCS_YCbCr, 2, 2, false, whole, false, 3.5},
+        {"4:2:0, one block at the split", JCS_YCbCr, 2, 2, false, window(504, 304, 8, 8), false, 0},
+        {"4:2:0, small enough for full scale", JCS_YCbCr, 2, 2, false, window(433, 250, 150, 100), false, 0},
+        {"4:2:0, bottom right, odd size", JCS_YCbCr, 2, 2, false, window(870, 582, 333, 221), false, 3.5},
+        {"4:2:0, tall strip", JCS_YCbCr, 2, 2, false, window(480, 0, 50, 803), false, 3.5},
+        {"4:2:0, grayscale save", JCS_YCbCr, 2, 2, false, window(413, 250, 600, 400), true, 3.5},
+        {"4:2:0, grayscale save of the whole", JCS_YCbCr, 2, 2, false, whole, true, 3.5},
+        {"4:2:2, across the middle", JCS_YCbCr, 2, 1, false, window(413, 250, 600, 400), false, 3.5},
+        {"4:4:0, across the middle", JCS_YCbCr, 1, 2, false, window(413, 250, 600, 400), false, 3.5},
+        {"4:4:0, bottom right, odd size", JCS_YCbCr, 1, 2, false, window(870, 582, 333, 221), false, 3.5},
+        {"4:4:4, wide strip six rows high", JCS_YCbCr, 1, 1, false, window(0, 290, 1203, 41), false, 8},
+        {"progressive 4:2:0, across the middle", JCS_YCbCr, 2, 2, true, window(413, 250, 600, 400), false, 3.5},
+        {"progressive 4:2:2, whole picture", JCS_YCbCr, 2, 1, true, whole, false, 3.5},
+        {"grey, across the middle", JCS_GRAYSCALE, 1, 1, false, window(413, 250, 600, 400), false, 3.5},
+        {"grey, bottom right, odd size", JCS_GRAYSCALE, 1, 1, false, window(870, 582, 333, 221), false, 3.5},
+        {"CMYK, across the middle", JCS_CMYK, 1, 1, false, window(413, 250, 600, 400), false, 3.5},
+        {"CMYK, whole picture", JCS_CMYK, 1, 1, false, whole, false, 3.5},
+    };
+    TempDir dir;
+    for (const ThumbnailCase& c : cases) {
+        SCOPED_TRACE(c.label);
+        TestJpegOptions options;
+        options.width = int(width);
+        options.height = int(height);
+        options.colorSpace = c.space;
+        options.hSamp = c.hSamp;
+        options.vSamp = c.vSamp;
+        options.progressive = c.progressive;
+        options.writeJfif = false;
+        options.splitX = 507;
+        options.splitY = 311;
+        options.quadrants = {{220, 40, 40, 30}, {40, 200, 60, 90}, {50, 60, 210, 0}, {230, 210, 40, 160}};
+        ExifOptions exif;
+        exif.thumbnail = oldThumbnail();
+        options.markers = {exifMarker(exif)};
+        const std::string source = dir.file("source.jpg"), shownWay = dir.file("a.jpg"), reducedWay = dir.file("b.jpg");
+        writeFileBytes(source, makeTestJpeg(options));
+        CropSettings settings = c.crop;
+        settings.grayscale = c.grayscale;
+        const CropResult crop = runCropOnFile(source, shownWay, settings);
+        ASSERT_TRUE(crop.ok) << crop.errorText;
+        writeFileBytes(reducedWay, crop.output);
+        const PixelRect rect = writtenWindow(crop, settings, width, height);
+
+        const TestPixels expected = thumbnailTheShownWay(source, shownWay, rect, c.grayscale);
+        ASSERT_TRUE(regenerateThumbnailFromSource(u16(source).c_str(), u16(reducedWay).c_str(), rect, c.grayscale));
+        const std::vector<uint8_t> thumbnail = exifThumbnail(readFileBytes(reducedWay));
+        const TestPixels got = decodeTestJpeg(thumbnail, c.grayscale ? JCS_GRAYSCALE : JCS_EXT_BGR);
+        ASSERT_TRUE(expected.ok && got.ok);
+        ASSERT_EQ(got.width, expected.width);
+        ASSERT_EQ(got.height, expected.height);
+        ASSERT_EQ(readTestJpeg(thumbnail).components.size(), c.grayscale ? 1u : 3u);
+        const double difference = meanDifference(got, expected);
+        if (c.tolerance == 0) {
+            EXPECT_EQ(thumbnail, exifThumbnail(readFileBytes(shownWay))) << "the same pixels, the same thumbnail";
+        }
+        EXPECT_LE(difference, c.tolerance) << got.width << "x" << got.height;
+        // The same comparison tells a window a quarter of its size off from the right one.
+        const uint32_t shift = ((rect.right - rect.left + 1) / 4) & ~15u;
+        if (rect.left < 507 && rect.right >= 507 && rect.top < 311 && rect.bottom >= 311 && shift != 0 &&
+            rect.left >= shift) {
+            const TestPixels shifted = thumbnailTheShownWay(
+                source, shownWay, {rect.left - shift, rect.top, rect.right - shift, rect.bottom}, c.grayscale);
+            EXPECT_GT(meanDifference(got, shifted), 4 * c.tolerance + 5) << "a shifted window";
+        }
+    }
+}
+
+TEST(ExifThumbnail, RegeneratingFromTheSourceKeepsTheOldThumbnailOnFailure) {
+    TempDir dir;
+    const std::string source = dir.file("source.jpg"), output = dir.file("out.jpg");
+    writeFileBytes(source, photoWithExif(320, 240, true, oldThumbnail()));
+    ASSERT_TRUE(runCropOnFile(source, output, window(32, 16, 200, 150)).ok);
+    const std::vector<uint8_t> before = readFileBytes(output);
+    struct Case {
+        const char* label;
+        std::string source;
+        PixelRect window;
+    };
+    const Case cases[] = {{"missing source", dir.file("missing.jpg"), {32, 16, 231, 165}},
+                          {"window past the picture", source, {32, 16, 320, 165}},
+                          {"window off the block grid", source, {36, 16, 231, 165}},
+                          {"source cut inside its header", dir.file("cut.jpg"), {32, 16, 231, 165}}};
+    const std::vector<uint8_t> whole = readFileBytes(source);
+    writeFileBytes(dir.file("cut.jpg"), std::vector<uint8_t>(whole.begin(), whole.begin() + 300));
+    for (const Case& c : cases) {
+        EXPECT_FALSE(regenerateThumbnailFromSource(u16(c.source).c_str(), u16(output).c_str(), c.window, false))
+            << c.label;
+        EXPECT_EQ(readFileBytes(output), before) << c.label;
+    }
 }
 
 TEST(ExifThumbnail, InfoReportsExifAndTheThumbnailLength) {

@@ -48,11 +48,13 @@ void fillPhoto(TestBitmap* bitmap) {
     }
 }
 
-// The plain reduction: every output pixel is the exact area-weighted mean of the input it covers.
-std::vector<double> referenceReduction(const TestBitmap& in, uint32_t newWidth, uint32_t newHeight) {
+// The plain reduction: every output pixel is the exact area-weighted mean of the input it covers. The input
+// ends at spanWidth × spanHeight (its own size when 0).
+std::vector<double> referenceReduction(const TestBitmap& in, uint32_t newWidth, uint32_t newHeight,
+                                       double spanWidth = 0, double spanHeight = 0) {
     std::vector<double> out(static_cast<size_t>(newWidth) * newHeight * 3);
-    const double dx = static_cast<double>(in.width) / newWidth;
-    const double dy = static_cast<double>(in.height) / newHeight;
+    const double dx = (spanWidth ? spanWidth : in.width) / newWidth;
+    const double dy = (spanHeight ? spanHeight : in.height) / newHeight;
     for (uint32_t oy = 0; oy < newHeight; ++oy) {
         for (uint32_t ox = 0; ox < newWidth; ++ox) {
             double sum[3] = {0, 0, 0}, area = 0;
@@ -188,4 +190,54 @@ TEST(ImageOps, AreaAveragingRefusesEmptyOrGrowingTargets) {
     EXPECT_EQ(reduceByAreaAveraging(source.pixels, 10, 10, 0, 5), nullptr);
     EXPECT_EQ(reduceByAreaAveraging(source.pixels, 10, 10, 5, 0), nullptr);
     EXPECT_EQ(reduceByAreaAveraging(source.pixels, 10, 10, 11, 5), nullptr);
+}
+
+// A picture decoded at a reduced scale ends inside its last column and row: only the part inside counts.
+TEST(ImageOps, SpanAveragingWeighsTheLastColumnAndRowByThePartInside) {
+    struct Size {
+        uint32_t w, h;
+        double spanW, spanH;
+        uint32_t newW, newH;
+    };
+    const Size sizes[] = {{301, 201, 300.125, 200.875, 160, 107}, {226, 151, 225.375, 150.25, 160, 107},
+                          {161, 3, 160.5, 2.25, 160, 2},          {11, 201, 10.75, 200.5, 10, 160},
+                          {40, 30, 39.5, 30, 40 - 1, 30},         {9, 9, 8.125, 8.875, 3, 8}};
+    for (const Size& size : sizes) {
+        for (int content = 0; content < 2; ++content) {
+            TestBitmap source(size.w, size.h, 24);
+            if (content == 0) fillPhoto(&source); else fillPattern(&source, size.w);
+            TestBitmap reduced(
+                reduceSpanByAreaAveraging(source.pixels, size.w, size.h, size.spanW, size.spanH, size.newW, size.newH),
+                size.newW, size.newH, 24);
+            ASSERT_NE(reduced.pixels, nullptr) << size.w << "x" << size.h;
+            std::vector<double> expected = referenceReduction(source, size.newW, size.newH, size.spanW, size.spanH);
+            double total = 0, worst = 0;
+            for (uint32_t y = 0; y < size.newH; ++y) {
+                for (uint32_t x = 0; x < size.newW; ++x) {
+                    for (int c = 0; c < 3; ++c) {
+                        double diff = std::fabs(reduced.at(x, y)[c] - expected[(size_t(y) * size.newW + x) * 3 + c]);
+                        total += diff;
+                        worst = std::fmax(worst, diff);
+                    }
+                }
+            }
+            EXPECT_LE(total / (size.newW * size.newH * 3.0), 1.0)
+                << size.spanW << "x" << size.spanH << " -> " << size.newW << "x" << size.newH << " content " << content;
+            EXPECT_LE(worst, 2.5) << size.spanW << "x" << size.spanH << " content " << content;
+        }
+    }
+}
+
+TEST(ImageOps, SpanAveragingRefusesSpansOutsideTheLastPixelOrBelowTheTarget) {
+    TestBitmap source(10, 10, 24);
+    fillPattern(&source, 3);
+    EXPECT_EQ(reduceSpanByAreaAveraging(source.pixels, 10, 10, 10.5, 10, 5, 5), nullptr) << "past the last column";
+    EXPECT_EQ(reduceSpanByAreaAveraging(source.pixels, 10, 10, 9, 10, 5, 5), nullptr) << "the last column left out";
+    EXPECT_EQ(reduceSpanByAreaAveraging(source.pixels, 10, 10, 10, 9.0, 5, 5), nullptr) << "the last row left out";
+    EXPECT_EQ(reduceSpanByAreaAveraging(source.pixels, 10, 10, 9.5, 10, 10, 5), nullptr) << "below the target";
+    // A whole span is the plain reduction, byte for byte.
+    TestBitmap plain(reduceByAreaAveraging(source.pixels, 10, 10, 7, 3), 7, 3, 24);
+    TestBitmap spanned(reduceSpanByAreaAveraging(source.pixels, 10, 10, 10, 10, 7, 3), 7, 3, 24);
+    ASSERT_TRUE(plain.pixels && spanned.pixels);
+    EXPECT_EQ(memcmp(plain.pixels, spanned.pixels, bitmapStride(7, 24) * 3), 0);
 }

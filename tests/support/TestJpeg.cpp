@@ -57,6 +57,17 @@ uint8_t sampleAt(int x, int y, int channel, uint32_t seed) {
     return static_cast<uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value);
 }
 
+// A quadrant's colour with an eighth of the picture's texture over it.
+uint8_t inputSample(const TestJpegOptions& options, int x, int y, int c) {
+    if (!options.solid.empty()) return options.solid[c % options.solid.size()];
+    if (options.quadrants.size() != 4) return sampleAt(x, y, c, options.seed);
+    const int splitX = options.splitX ? options.splitX : options.width / 2;
+    const int splitY = options.splitY ? options.splitY : options.height / 2;
+    const std::vector<uint8_t>& colour = options.quadrants[(y < splitY ? 0 : 2) + (x < splitX ? 0 : 1)];
+    const int value = colour[c % colour.size()] + (sampleAt(x, y, c, options.seed) - 128) / 8;
+    return static_cast<uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value);
+}
+
 struct EncodeJob {
     const TestJpegOptions* options;
     unsigned char* buffer;
@@ -117,8 +128,7 @@ bool encode(EncodeJob* job) {
         int y = static_cast<int>(compressor.next_scanline);
         for (int x = 0; x < options.width; x++) {
             for (int c = 0; c < compressor.input_components; c++) {
-                row[size_t(x) * compressor.input_components + c] =
-                    options.solid.empty() ? sampleAt(x, y, c, options.seed) : options.solid[c % options.solid.size()];
+                row[size_t(x) * compressor.input_components + c] = inputSample(options, x, y, c);
             }
         }
         JSAMPROW rows[1] = {row.data()};
@@ -202,6 +212,7 @@ void readContents(ReadJob* job) {
 struct DecodeJob {
     const std::vector<uint8_t>* bytes;
     J_COLOR_SPACE outSpace;
+    int scaleNum;
     TestPixels* pixels;
 };
 
@@ -219,6 +230,8 @@ void decodePixels(DecodeJob* job) {
     jpeg_mem_src(&decompressor, job->bytes->data(), static_cast<unsigned long>(job->bytes->size()));
     jpeg_read_header(&decompressor, TRUE);
     if (job->outSpace != JCS_UNKNOWN) decompressor.out_color_space = job->outSpace;
+    decompressor.scale_num = static_cast<unsigned int>(job->scaleNum);
+    decompressor.scale_denom = 8;
     jpeg_start_decompress(&decompressor);
     out.width = static_cast<int>(decompressor.output_width);
     out.height = static_cast<int>(decompressor.output_height);
@@ -397,10 +410,10 @@ std::vector<int> headerMarkerCodes(const std::vector<uint8_t>& bytes) {
     return codes;
 }
 
-TestPixels decodeTestJpeg(const std::vector<uint8_t>& bytes, J_COLOR_SPACE outSpace) {
+TestPixels decodeTestJpeg(const std::vector<uint8_t>& bytes, J_COLOR_SPACE outSpace, int scaleNum) {
     TestPixels pixels;
     if (bytes.empty()) return pixels;
-    DecodeJob job{&bytes, outSpace, &pixels};
+    DecodeJob job{&bytes, outSpace, scaleNum, &pixels};
     decodePixels(&job);
     return pixels;
 }

@@ -33,6 +33,11 @@ struct TestJpegOptions {
     int yDensity = 1;
     uint32_t seed = 1;                // varies the picture
     std::vector<uint8_t> solid;       // when not empty: every pixel gets these input samples instead
+    // When 4 colours (top left, top right, bottom left, bottom right): a picture of four quadrants split
+    // at (splitX, splitY), the middle when 0, each with a faint texture.
+    std::vector<std::vector<uint8_t>> quadrants;
+    int splitX = 0;
+    int splitY = 0;
     std::vector<TestMarker> markers;  // written after the library's own markers, in this order
 };
 
@@ -111,7 +116,8 @@ struct TestPixels {
     int channels = 0;
     std::vector<uint8_t> samples;
 };
-TestPixels decodeTestJpeg(const std::vector<uint8_t>& bytes, J_COLOR_SPACE outSpace = JCS_UNKNOWN);
+// scaleNum over 8 is the library's DCT scaling.
+TestPixels decodeTestJpeg(const std::vector<uint8_t>& bytes, J_COLOR_SPACE outSpace = JCS_UNKNOWN, int scaleNum = 8);
 
 // Path of one of libjpeg-turbo's own test images (testorig.jpg, testimgari.jpg, testimgint.jpg...),
 // usable by the build's file calls: the Windows build runs under Wine, which sees / as drive Z:.
