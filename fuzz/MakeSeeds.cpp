@@ -169,6 +169,12 @@ int main(int argc, char** argv) {
             seed.insert(seed.end(), picture.second.begin(), picture.second.end());
             ok = writeSeed(out + "/crop-transform", std::to_string(options[0]) + "-" + picture.first, seed) && ok;
         }
+        // The thumbnail decode's window: the origin in blocks, then the width and height less one.
+        for (Bytes window : {Bytes{0, 0, 0xFF, 0xFF}, Bytes{2, 1, 40, 20}, Bytes{0, 3, 7, 7}}) {
+            Bytes seed = window;
+            seed.insert(seed.end(), picture.second.begin(), picture.second.end());
+            ok = writeSeed(out + "/reduced-decode", std::to_string(window[2]) + "-" + picture.first, seed) && ok;
+        }
     }
     ok = writeSeed(out + "/settings", "settings.ini", settingsSeed()) && ok;
     ok = writeSeed(out + "/dialog-template", "font.dlg", dialogSeed(9)) && ok;
