@@ -72,17 +72,14 @@ uint32_t rowsNeeded(const CropTransform* job, j_decompress_ptr decompressor) {
 }
 
 // The blocks each output component takes from its source component, and where the output reads them.
-void planWindow(const CropTransform* job, j_decompress_ptr decompressor, WindowPlan* plans, JDIMENSION* rowOffsets,
-                JDIMENSION* columnOffsets) {
+void planWindow(const CropTransform* job, j_decompress_ptr decompressor, WindowPlan* plans) {
     const JDIMENSION cellsAcross = (job->outputWidth + job->cellWidth - 1) / job->cellWidth;
     const JDIMENSION cellsDown = (job->outputHeight + job->cellHeight - 1) / job->cellHeight;
     for (int c = 0; c < job->outputComponents; c++) {
         int h, v;
         outputSampling(job, decompressor, c, &h, &v);
-        rowOffsets[c] = job->cropRows * static_cast<JDIMENSION>(v);
-        columnOffsets[c] = job->cropColumns * static_cast<JDIMENSION>(h);
-        plans[c] = {rowOffsets[c], cellsDown * static_cast<JDIMENSION>(v), columnOffsets[c],
-                    cellsAcross * static_cast<JDIMENSION>(h)};
+        plans[c] = {job->cropRows * static_cast<JDIMENSION>(v), cellsDown * static_cast<JDIMENSION>(v),
+                    job->cropColumns * static_cast<JDIMENSION>(h), cellsAcross * static_cast<JDIMENSION>(h)};
     }
 }
 
@@ -110,9 +107,7 @@ bool transcode(TransformRun* run) {
     jpeg_read_header(decompressor, TRUE);
     planCrop(job, decompressor);
     WindowPlan plans[MAX_COMPONENTS];
-    JDIMENSION rowOffsets[MAX_COMPONENTS];
-    JDIMENSION columnOffsets[MAX_COMPONENTS];
-    planWindow(job, decompressor, plans, rowOffsets, columnOffsets);
+    planWindow(job, decompressor, plans);
     // A progressive source's later scans refine what earlier ones wrote: its rows are kept from the top.
     const bool keepFromTop = decompressor->progressive_mode != 0;
     const uint32_t rows = job->readWholeSource ? decompressor->image_height : rowsNeeded(job, decompressor);
@@ -147,7 +142,7 @@ bool transcode(TransformRun* run) {
     if (compressor->jpeg_color_space == JCS_RGB) writeJfif = false;
     compressor->write_JFIF_header = writeJfif ? TRUE : FALSE;
     installFileDestination(compressor, run->output);
-    jpeg_write_coefficients(compressor, makeWindowViews(decompressor, compressor, sourceArrays, rowOffsets, columnOffsets,
+    jpeg_write_coefficients(compressor, makeWindowViews(decompressor, compressor, sourceArrays, plans,
                                                         compressor->num_components));
     copySavedMarkers(decompressor, compressor, job->sourceWidth, job->sourceHeight);
     jpeg_finish_compress(compressor);

@@ -44,10 +44,7 @@ bool decodePixels(DecodeRun* run) {
         file->errorCode = kEngineCannotOpen;
         return false;
     }
-    // A progressive or multi-scan source is buffered whole as coefficients besides the bitmap.
-    if (decompressor->progressive_mode || decompressor->comps_in_scan < decompressor->num_components) {
-        needed += coefficientBytes(decompressor);
-    }
+    needed += bufferedCoefficientBytes(decompressor);
     if (!memoryCanHold(needed)) {
         file->errorCode = kEngineOutOfMemory;
         return false;

@@ -39,6 +39,12 @@ uint64_t coefficientBytes(j_decompress_ptr decompressor) {
     return bytes;
 }
 
+uint64_t bufferedCoefficientBytes(j_decompress_ptr decompressor) {
+    const bool buffered =
+        decompressor->progressive_mode || decompressor->comps_in_scan < decompressor->num_components;
+    return buffered ? coefficientBytes(decompressor) : 0;
+}
+
 uint64_t availableMemory() { return gMemoryCeiling ? gMemoryCeiling : osAvailableMemory(); }
 
 // Half: the system, the mapped source, the output and the other programs keep the rest.

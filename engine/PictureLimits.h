@@ -16,6 +16,9 @@ bool scanDataCanHoldPicture(j_decompress_ptr decompressor);
 // Bytes of the whole-picture coefficient arrays the library makes for this frame (every component,
 // padded to whole grid cells).
 uint64_t coefficientBytes(j_decompress_ptr decompressor);
+// Bytes a decode to pixels buffers as coefficients besides its output: the whole picture for a
+// progressive or multi-scan source, however little of it is decoded; nothing for one interleaved scan.
+uint64_t bufferedCoefficientBytes(j_decompress_ptr decompressor);
 // True when `bytes` more can be allocated without pushing the machine into paging: at most half of what
 // is available.
 bool memoryCanHold(uint64_t bytes);

@@ -65,10 +65,7 @@ bool decodeWindowPixels(ReducedRun* run) {
         file->errorCode = kEngineNoBitmap;
         return false;
     }
-    // A progressive or multi-scan source is buffered whole as coefficients, however little is decoded.
-    if (decompressor->progressive_mode || decompressor->comps_in_scan < decompressor->num_components) {
-        needed += coefficientBytes(decompressor);
-    }
+    needed += bufferedCoefficientBytes(decompressor);
     if (!memoryCanHold(needed)) {
         file->errorCode = kEngineOutOfMemory;
         return false;

@@ -227,7 +227,7 @@ void settleWindowArrays(j_decompress_ptr decompressor) {
 }
 
 jvirt_barray_ptr* makeWindowViews(j_decompress_ptr decompressor, j_compress_ptr compressor, jvirt_barray_ptr* sources,
-                                  const JDIMENSION* rowOffset, const JDIMENSION* columnOffset, int count) {
+                                  const WindowPlan* plans, int count) {
     auto* object = reinterpret_cast<j_common_ptr>(decompressor);
     WindowArrays* arrays = windowArraysOf(object);
     auto* handles = static_cast<jvirt_barray_ptr*>(
@@ -237,8 +237,8 @@ jvirt_barray_ptr* makeWindowViews(j_decompress_ptr decompressor, j_compress_ptr 
         *view = WindowView{};
         view->source = ourArray(arrays, sources[c]);
         if (!view->source) view->librarySource = sources[c];
-        view->rowOffset = rowOffset[c];
-        view->columnOffset = columnOffset[c];
+        view->rowOffset = plans[c].firstRow;
+        view->columnOffset = plans[c].firstColumn;
         arrays->views[c] = view;
         handles[c] = reinterpret_cast<jvirt_barray_ptr>(view);
     }

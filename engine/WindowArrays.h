@@ -60,9 +60,9 @@ WindowArrays* windowArraysOf(j_common_ptr object);
 // After jpeg_read_coefficients: stores the last row groups still in scratch.
 void settleWindowArrays(j_decompress_ptr decompressor);
 // Views for the compressor: output component c reads source array `sources[c]` shifted by
-// (rowOffset[c], columnOffset[c]) blocks. Installs the compressor's access method.
+// the origin of `plans[c]`. Installs the compressor's access method.
 jvirt_barray_ptr* makeWindowViews(j_decompress_ptr decompressor, j_compress_ptr compressor, jvirt_barray_ptr* sources,
-                                  const JDIMENSION* rowOffset, const JDIMENSION* columnOffset, int count);
+                                  const WindowPlan* plans, int count);
 // Bytes the kept blocks and scratch groups take for the frame read by `decompressor` (after
 // jpeg_read_header) when it is read down to pixel row `frameHeight`: the memory check before anything
 // is allocated.

@@ -23,6 +23,17 @@ struct CropSettings {
     bool readWhole = false;  // every source row, as without a window
 };
 
+// A test picture of the given size, colour space and first-component sampling.
+inline TestJpegOptions picture(int width, int height, J_COLOR_SPACE space, int h, int v) {
+    TestJpegOptions options;
+    options.width = width;
+    options.height = height;
+    options.colorSpace = space;
+    options.hSamp = h;
+    options.vSamp = v;
+    return options;
+}
+
 inline CropSettings window(uint32_t left, uint32_t top, uint32_t width, uint32_t height) {
     CropSettings settings;
     settings.crop = true;

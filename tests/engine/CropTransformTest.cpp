@@ -16,16 +16,6 @@ struct SourceKind {
     TestJpegOptions options;
 };
 
-TestJpegOptions picture(int width, int height, J_COLOR_SPACE space, int h, int v) {
-    TestJpegOptions options;
-    options.width = width;
-    options.height = height;
-    options.colorSpace = space;
-    options.hSamp = h;
-    options.vSamp = v;
-    return options;
-}
-
 std::vector<SourceKind> sourceKinds() {
     std::vector<SourceKind> kinds = {
         {"4:2:0", picture(96, 80, JCS_YCbCr, 2, 2)},

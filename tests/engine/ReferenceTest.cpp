@@ -86,21 +86,6 @@ TEST(Reference, DecodedPixelsMatchJpegtranCrop) {
     }
 }
 
-namespace {
-
-TestJpegOptions referencePicture(int width, int height, J_COLOR_SPACE space, int h, int v) {
-    TestJpegOptions options;
-    options.width = width;
-    options.height = height;
-    options.colorSpace = space;
-    options.hSamp = h;
-    options.vSamp = v;
-    options.writeJfif = space == JCS_YCbCr || space == JCS_GRAYSCALE;
-    return options;
-}
-
-}  // namespace
-
 // Byte for byte what jpegtran writes, which reads every row: every kind of source, windows at every
 // position (the top, middle and bottom, the left and right edges, the whole picture, one block), as
 // sequential, progressive and grayscale output.
@@ -111,25 +96,25 @@ TEST(Reference, OutputBytesMatchJpegtranForEveryKindAndPosition) {
         TestJpegOptions options;
     };
     std::vector<Kind> kinds = {
-        {"444", referencePicture(136, 120, JCS_YCbCr, 1, 1)},
-        {"422", referencePicture(150, 118, JCS_YCbCr, 2, 1)},
-        {"420", referencePicture(161, 131, JCS_YCbCr, 2, 2)},
-        {"440", referencePicture(120, 140, JCS_YCbCr, 1, 2)},
-        {"gray", referencePicture(129, 121, JCS_GRAYSCALE, 1, 1)},
-        {"gray12", referencePicture(120, 130, JCS_GRAYSCALE, 1, 2)},
-        {"cmyk", referencePicture(112, 104, JCS_CMYK, 1, 1)},
+        {"444", picture(136, 120, JCS_YCbCr, 1, 1)},
+        {"422", picture(150, 118, JCS_YCbCr, 2, 1)},
+        {"420", picture(161, 131, JCS_YCbCr, 2, 2)},
+        {"440", picture(120, 140, JCS_YCbCr, 1, 2)},
+        {"gray", picture(129, 121, JCS_GRAYSCALE, 1, 1)},
+        {"gray12", picture(120, 130, JCS_GRAYSCALE, 1, 2)},
+        {"cmyk", picture(112, 104, JCS_CMYK, 1, 1)},
     };
-    Kind progressive{"progressive", referencePicture(161, 131, JCS_YCbCr, 2, 2)};
+    Kind progressive{"progressive", picture(161, 131, JCS_YCbCr, 2, 2)};
     progressive.options.progressive = true;
-    Kind arithmetic{"arithmetic", referencePicture(150, 118, JCS_YCbCr, 2, 1)};
+    Kind arithmetic{"arithmetic", picture(150, 118, JCS_YCbCr, 2, 1)};
     arithmetic.options.arithmetic = true;
-    Kind restarts{"restarts", referencePicture(161, 131, JCS_YCbCr, 2, 2)};
+    Kind restarts{"restarts", picture(161, 131, JCS_YCbCr, 2, 2)};
     restarts.options.restartInterval = 4;
-    Kind progressiveArithmetic{"progressive arithmetic restarts", referencePicture(136, 120, JCS_YCbCr, 2, 2)};
+    Kind progressiveArithmetic{"progressive arithmetic restarts", picture(136, 120, JCS_YCbCr, 2, 2)};
     progressiveArithmetic.options.progressive = true;
     progressiveArithmetic.options.arithmetic = true;
     progressiveArithmetic.options.restartInterval = 2;
-    Kind scanEach{"scan per component", referencePicture(150, 118, JCS_YCbCr, 2, 2)};
+    Kind scanEach{"scan per component", picture(150, 118, JCS_YCbCr, 2, 2)};
     scanEach.options.scanPerComponent = true;
     for (const Kind& k : {progressive, arithmetic, restarts, progressiveArithmetic, scanEach}) kinds.push_back(k);
 
