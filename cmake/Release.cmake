@@ -17,7 +17,7 @@ set(TW_PORTABLE_FILE ${TW_DIST_DIR}/Trimwell-${TW_VERSION}-x64-portable.zip)
 
 add_custom_target(dist
     COMMAND ${CMAKE_COMMAND} -E env TW_PACKAGE_FROM_BUILD=1 ${TW_ROOT}/scripts/package ${CMAKE_BINARY_DIR}
-    DEPENDS Trimwell English Japanese trimwell-crop
+    DEPENDS Trimwell English Japanese trimwell-crop TrimwellHelp
     WORKING_DIRECTORY ${TW_ROOT}
     COMMENT "Packaging Trimwell ${TW_VERSION}: installer and portable zip"
     USES_TERMINAL)

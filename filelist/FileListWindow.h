@@ -13,7 +13,7 @@ void rebuildFileList();
 void checkFolderWatch();
 // Command 5120: creates the window when needed, places it beside the frame and shows it.
 void showFileListWindow();
-// Crop mode and the about window: gone without remembering its size.
+// Crop mode and the about window: gone, its size kept for the next show.
 void destroyFileListWindow();
 // At shutdown: the watch closed, the names released.
 void releaseFileList();

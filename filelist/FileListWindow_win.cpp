@@ -126,13 +126,15 @@ bool onListCreate(HWND window) {
     return createFileListBox(window, client.right, client.bottom) != nullptr;
 }
 
-// The user closed it: its outer size is kept for the rest of the run.
-void onListClose(HWND window) {
+// However it goes (closed by the user, or by crop mode and the about window), its outer size is kept for
+// the rest of the run, so the next show brings back the size the user gave it.
+void onListDestroy(HWND window) {
     RECT outer;
-    GetWindowRect(window, &outer);
-    gSettings.fileListWidth = outer.right - outer.left;
-    gSettings.fileListHeight = outer.bottom - outer.top;
-    DestroyWindow(window);
+    if (GetWindowRect(window, &outer) && outer.right > outer.left && outer.bottom > outer.top) {
+        gSettings.fileListWidth = outer.right - outer.left;
+        gSettings.fileListHeight = outer.bottom - outer.top;
+    }
+    if (appState.fileListWindow == window) appState.fileListWindow = nullptr;
 }
 
 }  // namespace
@@ -148,10 +150,7 @@ LRESULT CALLBACK fileListWindowProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_COMMAND:
         if (LOWORD(wParam) == IDC_FILE_LIST_BOX && HIWORD(wParam) == LBN_SELCHANGE) chooseEntry();
         return 0;
-    case WM_CLOSE: onListClose(window); return 0;
-    case WM_DESTROY:
-        if (appState.fileListWindow == window) appState.fileListWindow = nullptr;
-        return 0;
+    case WM_DESTROY: onListDestroy(window); return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }

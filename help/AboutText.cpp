@@ -3,8 +3,24 @@
 #include "common/PathUtil.h"
 
 bool helpFilePath(const char16_t* modulePath, TextBuffer* helpPath) {
+    return languageHelpFilePath(modulePath, u"", helpPath);
+}
+
+bool languageHelpFilePath(const char16_t* modulePath, const char16_t* tag, TextBuffer* helpPath) {
+    constexpr int kMaxTagUnits = 16;
+    int units = 0;
+    for (; tag[units]; ++units) {
+        char16_t c = tag[units];
+        bool allowed = (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
+                       c == u'-' || c == u'_';
+        if (!allowed || units == kMaxTagUnits) return false;
+    }
     textAssign(helpPath, modulePath);
     pathCutExtension(helpPath);
+    if (units > 0) {
+        textAppendZ(helpPath, u".");
+        textAppendZ(helpPath, tag);
+    }
     textAppendZ(helpPath, u".chm");
     return !helpPath->failed;
 }

@@ -20,3 +20,8 @@ struct AboutBox {
 // 274 x 75 client pixels in a dialog frame under a caption, centred on the frame window's rectangle.
 AboutBox aboutWindowBox(int frameLeft, int frameTop, int frameRight, int frameBottom, int dialogFrameHeight,
                         int captionHeight);
+
+// The help file of one language: the module path cut as above, "." and the language module's tag, then
+// ".chm"; the plain help file for an empty tag. False for a tag that is not a short run of letters,
+// digits, "-" and "_", so that a module's text can never lead out of the program's folder.
+bool languageHelpFilePath(const char16_t* modulePath, const char16_t* tag, TextBuffer* helpPath);

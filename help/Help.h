@@ -1,7 +1,7 @@
 #pragma once
-// Command 5040: the compiled help file beside the program through the HTML Help control, else the
-// maker's online help page in the browser. Also the control's set-up at start and exit and its share of
-// the message loop. Windows only.
+// Command 5040: the compiled help file of the language in use (else the English one) beside the program
+// through the HTML Help control, else the maker's online help page in the browser. Also the control's
+// set-up at start and exit and its share of the message loop. Windows only.
 
 #include <cstdint>
 

@@ -7,6 +7,8 @@
 #include <shellapi.h>
 
 #include "help/AboutText.h"
+#include "settings/LanguageModule.h"
+#include "settings/TextIds.h"
 
 namespace {
 
@@ -77,14 +79,19 @@ void openAddressInShell(const char16_t* address) {
     ShellExecuteExW(&execute);
 }
 
+bool fileExists(const TextBuffer& path) { return GetFileAttributesW(asWide(textChars(&path))) != INVALID_FILE_ATTRIBUTES; }
+
+// The help of the language in use, else the plain (English) help file, else the online page.
 void showHelp() {
     wchar_t module[MAX_PATH] = {};
     DWORD length = GetModuleFileNameW(nullptr, module, MAX_PATH);
-    TextBuffer helpPath;
-    if (length != 0 && length < MAX_PATH && helpFilePath(asText(module), &helpPath) &&
-        GetFileAttributesW(asWide(textChars(&helpPath))) != INVALID_FILE_ATTRIBUTES) {
+    if (length != 0 && length < MAX_PATH) {
+        TextBuffer tag, helpPath;
+        loadText(TXT_HELP_FILE_TAG, &tag);
+        bool found = languageHelpFilePath(asText(module), textChars(&tag), &helpPath) && fileExists(helpPath);
+        if (!found) found = helpFilePath(asText(module), &helpPath) && fileExists(helpPath);
         // A help file the control cannot show is as good as none: the online page still helps.
-        if (callHtmlHelp(nullptr, asWide(textChars(&helpPath)), kHelpDisplayTopic, 0)) return;
+        if (found && callHtmlHelp(nullptr, asWide(textChars(&helpPath)), kHelpDisplayTopic, 0)) return;
     }
     gHelpHooks.openAddress(kOnlineHelpPage);
 }

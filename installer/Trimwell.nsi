@@ -1,7 +1,7 @@
 ; Trimwell's installer: a per-machine install with a Start-menu shortcut, an Apps & features entry and
 ; "Open with" for JPEG files that never takes over the user's default program.
 ; scripts/package passes VERSION, STAGE (the folder of the files to ship), OUTFILE and, when the help file
-; was built, HAVE_CHM.
+; were built (English and Japanese), HAVE_CHM.
 Unicode true
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -87,6 +87,7 @@ Section "Trimwell"
     File "/oname=ReadMe.txt" "${STAGE}\ReadMe-en.txt"
 !ifdef HAVE_CHM
     File "${STAGE}\Trimwell.chm"
+    File "${STAGE}\Trimwell.ja.chm"
 !endif
     WriteUninstaller "$INSTDIR\Uninstall.exe"
 
@@ -130,6 +131,7 @@ Section "Uninstall"
     Delete "$INSTDIR\trimwell-crop.exe"
     Delete "$INSTDIR\ReadMe.txt"
     Delete "$INSTDIR\Trimwell.chm"
+    Delete "$INSTDIR\Trimwell.ja.chm"
     Delete "$INSTDIR\Uninstall.exe"
     RMDir "$INSTDIR"
     Delete "$SMPROGRAMS\Trimwell.lnk"

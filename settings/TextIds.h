@@ -32,6 +32,9 @@
 #define TXT_COLUMN_MOUSE 20108
 #define TXT_MOUSE_TRIGGER_FIRST 20200  // 20200 to 20206, in the order of the mouse binding slots
 #define TXT_MOUSE_TRIGGER_LAST 20206
+// Put between the program's name and ".chm" to name this language's help file ("ja": Trimwell.ja.chm);
+// absent, the help is Trimwell.chm.
+#define TXT_HELP_FILE_TAG 20300
 #define TXT_JPEG_FILE_TYPE 21000
 #define TXT_ERROR_CAPTION 30000
 #define TXT_ERROR_NO_MEMORY 30001

@@ -200,11 +200,15 @@ TEST_F(FileListWindow, FolderShownBesideTheFrameAndWalkedWithTheKeyboard) {
     EXPECT_EQ(gFileList.selectedIndex, 3);
     EXPECT_EQ(gFileList.names, namesBefore);  // opened from the list: not rebuilt
 
-    // A crop-mode switch destroys it without remembering a size.
+    // A crop-mode switch destroys it; the size the user gave it is kept for the next show.
+    RECT resized;
+    GetWindowRect(list, &resized);
+    MoveWindow(list, resized.left, resized.top, 210, 320, TRUE);
     dispatchCommand(CMD_CROP);
     pumpFrameMessages();
     EXPECT_EQ(appState.fileListWindow, nullptr);
-    EXPECT_EQ(gSettings.fileListWidth, 180);
+    EXPECT_EQ(gSettings.fileListWidth, 210);
+    EXPECT_EQ(gSettings.fileListHeight, 320);
 }
 
 // Choosing with an unsaved crop asks first; Cancel puts the selection back on the open picture; a click on

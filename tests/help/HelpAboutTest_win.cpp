@@ -4,6 +4,8 @@
 
 #include "common/WinHeaders.h"
 
+#include <winver.h>
+
 #include <atomic>
 #include <string>
 #include <thread>
@@ -14,6 +16,8 @@
 #include "help/About.h"
 #include "help/AboutText.h"
 #include "help/Help.h"
+#include "settings/LanguageModule.h"
+#include "settings/Settings.h"
 #include "shell/CommandIds.h"
 #include "shell/Dispatch.h"
 #include "shell/ShellFrameFixture.h"
@@ -104,6 +108,22 @@ LRESULT CALLBACK watchAboutDestroy(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// The file version of the program's version record, as "1.2.5.0", so that the about window and the record
+// Explorer shows cannot tell different versions.
+std::string recordedVersion() {
+    HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO), MAKEINTRESOURCEW(16));  // RT_VERSION
+    if (!found) return "no version record";
+    const BYTE* bytes = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
+    DWORD size = SizeofResource(nullptr, found);
+    for (DWORD at = 0; at + sizeof(VS_FIXEDFILEINFO) <= size; at += 4) {
+        const VS_FIXEDFILEINFO* info = reinterpret_cast<const VS_FIXEDFILEINFO*>(bytes + at);
+        if (info->dwSignature != 0xFEEF04BD) continue;
+        return std::to_string(HIWORD(info->dwFileVersionMS)) + "." + std::to_string(LOWORD(info->dwFileVersionMS)) +
+               "." + std::to_string(HIWORD(info->dwFileVersionLS)) + "." + std::to_string(LOWORD(info->dwFileVersionLS));
+    }
+    return "no fixed file information";
+}
+
 void pressKey(WORD key) {
     INPUT input[2] = {};
     input[0].type = input[1].type = INPUT_KEYBOARD;
@@ -133,16 +153,28 @@ TEST_F(HelpAndAbout, HelpFileThroughTheRegisteredControlElseTheOnlinePage) {
     EXPECT_EQ(std::wstring(log->displayFile), helpFile);
     EXPECT_TRUE(openedAddresses.empty());
 
+    // In Japanese the Japanese help file; the English one while that is missing.
+    ASSERT_TRUE(switchLanguageModule(u"Japanese", &gSettings.languageName));
+    dispatchCommand(CMD_HELP);
+    EXPECT_EQ(std::wstring(log->displayFile), helpFile);
+    std::wstring japaneseHelp = besideProgram(L"help_window_tests.ja.chm");
+    writeFileBytes(u8(asText(japaneseHelp.c_str())), {'I', 'T', 'S', 'F'});
+    dispatchCommand(CMD_HELP);
+    EXPECT_EQ(std::wstring(log->displayFile), japaneseHelp);
+    DeleteFileW(japaneseHelp.c_str());
+    ASSERT_TRUE(switchLanguageModule(u"English", &gSettings.languageName));
+    EXPECT_EQ(log->displayed, 3);
+
     DeleteFileW(helpFile.c_str());
     dispatchCommand(CMD_HELP);
-    EXPECT_EQ(log->displayed, 1);
+    EXPECT_EQ(log->displayed, 3);
     EXPECT_EQ(openedAddresses, (std::vector<std::string>{u8(kOnlineHelpPage)}));
 
     // A help file the control cannot show: the online page all the same.
     writeHelpFile();
     log->displayFails = true;
     dispatchCommand(CMD_HELP);
-    EXPECT_EQ(log->displayed, 2);
+    EXPECT_EQ(log->displayed, 4);
     EXPECT_EQ(openedAddresses.size(), 2u);
     log->displayFails = false;
 
@@ -150,7 +182,7 @@ TEST_F(HelpAndAbout, HelpFileThroughTheRegisteredControlElseTheOnlinePage) {
     appState.cropMode = true;
     dispatchCommand(CMD_HELP);
     appState.cropMode = false;
-    EXPECT_EQ(log->displayed, 2);
+    EXPECT_EQ(log->displayed, 4);
 
     // Exit frees the control; the test keeps its own reference to read the log afterwards.
     HMODULE kept = LoadLibraryW(besideProgram(L"HelpControlStandIn.dll").c_str());
@@ -274,7 +306,7 @@ TEST_F(HelpAndAbout, AboutWindowIsModalAndClosesWithEscape) {
     EXPECT_EQ(seen.rect.right - seen.rect.left, expected.width);
     EXPECT_EQ(seen.rect.bottom - seen.rect.top, expected.height);
     EXPECT_EQ(seen.title, languageText(CMD_ABOUT));
-    EXPECT_EQ(seen.product, "Trimwell version 1.2.5.0 (64-bit)");
+    EXPECT_EQ(seen.product, "Trimwell version " + recordedVersion() + " (64-bit)");
     EXPECT_EQ(seen.maker, u8(kMakerLine));
     EXPECT_FALSE(seen.frameEnabled);
     EXPECT_TRUE(seen.inputLock);
@@ -295,7 +327,8 @@ TEST_F(HelpAndAbout, AboutWindowIsModalAndClosesWithEscape) {
     EXPECT_NE(appState.zoomFactor, zoom) << "the frame's keys do not work after the about window";
     DestroyWindow(other);
     // The classes go with the window.
-    WNDCLASSEXW info = {sizeof info};
+    WNDCLASSEXW info = {};
+    info.cbSize = sizeof info;
     EXPECT_FALSE(GetClassInfoExW(appState.instance, kAboutClass, &info));
     EXPECT_FALSE(GetClassInfoExW(appState.instance, kAboutLinkClass, &info));
 }
