@@ -66,6 +66,10 @@ HWND callHtmlHelp(HWND owner, const wchar_t* file, UINT command, DWORD_PTR data)
     return function ? function(owner, file, command, data) : nullptr;
 }
 
+bool fileExists(const TextBuffer& path) {
+    return GetFileAttributesW(asWide(textChars(&path))) != INVALID_FILE_ATTRIBUTES;
+}
+
 }  // namespace
 
 HelpHooks gHelpHooks = {openAddressInShell};
@@ -78,8 +82,6 @@ void openAddressInShell(const char16_t* address) {
     execute.nShow = SW_SHOW;
     ShellExecuteExW(&execute);
 }
-
-bool fileExists(const TextBuffer& path) { return GetFileAttributesW(asWide(textChars(&path))) != INVALID_FILE_ATTRIBUTES; }
 
 // The help of the language in use, else the plain (English) help file, else the online page.
 void showHelp() {

@@ -108,20 +108,18 @@ LRESULT CALLBACK watchAboutDestroy(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
-// The file version of the program's version record, as "1.2.5.0", so that the about window and the record
-// Explorer shows cannot tell different versions.
+// The file version of the program's version record, which the about window must show too.
 std::string recordedVersion() {
     HRSRC found = FindResourceW(nullptr, MAKEINTRESOURCEW(VS_VERSION_INFO), MAKEINTRESOURCEW(16));  // RT_VERSION
-    if (!found) return "no version record";
-    const BYTE* bytes = static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found)));
-    DWORD size = SizeofResource(nullptr, found);
-    for (DWORD at = 0; at + sizeof(VS_FIXEDFILEINFO) <= size; at += 4) {
-        const VS_FIXEDFILEINFO* info = reinterpret_cast<const VS_FIXEDFILEINFO*>(bytes + at);
-        if (info->dwSignature != 0xFEEF04BD) continue;
-        return std::to_string(HIWORD(info->dwFileVersionMS)) + "." + std::to_string(LOWORD(info->dwFileVersionMS)) +
-               "." + std::to_string(HIWORD(info->dwFileVersionLS)) + "." + std::to_string(LOWORD(info->dwFileVersionLS));
+    const BYTE* bytes = found ? static_cast<const BYTE*>(LockResource(LoadResource(nullptr, found))) : nullptr;
+    for (DWORD at = 0; bytes && at + sizeof(VS_FIXEDFILEINFO) <= SizeofResource(nullptr, found); at += 4) {
+        auto info = reinterpret_cast<const VS_FIXEDFILEINFO*>(bytes + at);
+        char text[32];
+        snprintf(text, sizeof text, "%u.%u.%u.%u", HIWORD(info->dwFileVersionMS), LOWORD(info->dwFileVersionMS),
+                 HIWORD(info->dwFileVersionLS), LOWORD(info->dwFileVersionLS));
+        if (info->dwSignature == 0xFEEF04BD) return text;
     }
-    return "no fixed file information";
+    return "none";
 }
 
 void pressKey(WORD key) {
@@ -155,12 +153,12 @@ TEST_F(HelpAndAbout, HelpFileThroughTheRegisteredControlElseTheOnlinePage) {
 
     // In Japanese the Japanese help file; the English one while that is missing.
     ASSERT_TRUE(switchLanguageModule(u"Japanese", &gSettings.languageName));
-    dispatchCommand(CMD_HELP);
-    EXPECT_EQ(std::wstring(log->displayFile), helpFile);
     std::wstring japaneseHelp = besideProgram(L"help_window_tests.ja.chm");
-    writeFileBytes(u8(asText(japaneseHelp.c_str())), {'I', 'T', 'S', 'F'});
-    dispatchCommand(CMD_HELP);
-    EXPECT_EQ(std::wstring(log->displayFile), japaneseHelp);
+    for (const std::wstring& shown : {helpFile, japaneseHelp}) {
+        dispatchCommand(CMD_HELP);
+        EXPECT_EQ(std::wstring(log->displayFile), shown);
+        writeFileBytes(u8(asText(japaneseHelp.c_str())), {'I', 'T', 'S', 'F'});
+    }
     DeleteFileW(japaneseHelp.c_str());
     ASSERT_TRUE(switchLanguageModule(u"English", &gSettings.languageName));
     EXPECT_EQ(log->displayed, 3);
