@@ -11,6 +11,7 @@
 #include "settings/TextIds.h"
 #include "shell/AppState.h"
 #include "shell/PictureLoad.h"
+#include "shell/Prefetch.h"
 #include "shell/ShellWindows.h"
 #include "ui/ControlFactory.h"
 #include "ui/OwnerDraw.h"
@@ -151,12 +152,14 @@ LRESULT CALLBACK fileListWindowProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_CLOSE: onListClose(window); return 0;
     case WM_DESTROY:
         if (appState.fileListWindow == window) appState.fileListWindow = nullptr;
+        discardPrefetches();  // none held while the list is closed
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
 void rebuildFileList() {
+    discardPrefetches();  // the neighbours may be other files now, or changed
     closeWatch();
     TextBuffer folder;
     bool haveFolder = appState.imageLoaded && fileListFolder(textChars(&appState.currentPath), &folder);
@@ -169,6 +172,7 @@ void rebuildFileList() {
         releaseFileNames(&gFileList);
     }
     fillListBox();
+    schedulePrefetch();
 }
 
 void checkFolderWatch() {
