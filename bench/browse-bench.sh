@@ -36,8 +36,8 @@ for i in $(seq 1 "$count"); do
         -interlace "$interlace" "$work/photos/photo $i.jpg"
 done
 rm "$work/base.ppm"
-echo "photographs: $count of $(identify -format '%wx%h' "$work/photos/photo 1.jpg"), $(du -sh "$work/photos" | cut -f1)," \
-    "baseline and progressive by turns; pause $pause s"
+echo "photographs: $count of $(identify -format '%wx%h' "$work/photos/photo 1.jpg")," \
+    "$(du -sh "$work/photos" | cut -f1), baseline and progressive by turns; pause $pause s"
 
 titleNow() { xdotool getwindowname "$frame" 2>/dev/null; }
 waitForTitle() { # PREFIX SECONDS

@@ -31,7 +31,9 @@ uint32_t openMappedRead(JpegFile* file, const char16_t* path, OpenAccess access)
     return openMapped(file, path, access);
 }
 
-uint32_t openMappedCopyOnWrite(JpegFile* file, const char16_t* path) { return openMapped(file, path, OpenAccess::ReadWriteExclusive); }
+uint32_t openMappedCopyOnWrite(JpegFile* file, const char16_t* path) {
+    return openMapped(file, path, OpenAccess::ReadWriteExclusive);
+}
 
 uint32_t mappedSize(const JpegFile* file) { return static_cast<uint32_t>(file->dataEnd - file->viewBase); }
 
