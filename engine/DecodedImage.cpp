@@ -1,5 +1,6 @@
 #include "engine/DecodedImage.h"
 
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 
@@ -15,12 +16,23 @@ namespace {
 struct DecodeRun {
     jpeg_decompress_struct decompressor;
     LibraryErrorManager errors;
+    jpeg_progress_mgr progress;  // the stop check; installed only when the decode has a stop flag
     DisplayDecode* file;
     DecodedImage* image;
     uint8_t* cmykTable;  // T[a][b] = a × b div 255
     uint32_t size;       // bytes from dataStart
     bool created;
 };
+
+// The library calls this once per row read and once per scan row a multi-scan source buffers, so a
+// stop request ends even a progressive decode within a row's time.
+void stopWhenAsked(j_common_ptr object) {
+    DecodeRun* run = reinterpret_cast<DecodeRun*>(reinterpret_cast<uint8_t*>(object->progress) -
+                                                  offsetof(DecodeRun, progress));
+    if (!run->file->stop->load(std::memory_order_relaxed)) return;
+    run->file->errorCode = kEngineCannotOpen;
+    leaveLibraryRun(object);
+}
 
 bool decodePixels(DecodeRun* run) {
     jpeg_decompress_struct* decompressor = &run->decompressor;
@@ -30,6 +42,10 @@ bool decodePixels(DecodeRun* run) {
 
     jpeg_create_decompress(decompressor);
     run->created = true;
+    if (file->stop) {
+        run->progress.progress_monitor = stopWhenAsked;
+        decompressor->progress = &run->progress;
+    }
     installMemorySource(decompressor, file->dataStart, run->size);
     jpeg_read_header(decompressor, TRUE);
     // A forged frame header must not make the library allocate the picture: see PictureLimits.h. A bitmap
@@ -199,11 +215,13 @@ DecodedImage* decodeForDisplay(DisplayDecode* file, const char16_t* path) {
         file->errorCode = kEngineOutOfMemory;
         return nullptr;
     }
-    const uint32_t size = openMappedRead(file, path);
+    // A decode that can be stopped runs in the background, unasked: its file stays free to delete.
+    const uint32_t size = openMappedRead(file, path, file->stop ? OpenAccess::ReadBackground : OpenAccess::ReadShared);
     if (size == 0) {
         free(image);
         return nullptr;
     }
+    file->fileSize = size;
     osFileWriteTime(file->fileHandle, &image->lastWriteTime);
     const bool decoded = decodeInto(file, image, size);
     closeMapped(file);

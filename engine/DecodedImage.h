@@ -3,6 +3,7 @@
 // paints: 8-bit grey with a grey palette, or 24-bit blue-green-red. The same record is the application's
 // displayed picture, replaced by each load or accepted crop (LoadPicture.h).
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 
@@ -25,6 +26,10 @@ struct DisplayDecode : JpegFile {
     uint32_t blockWidth = 0;  // one grid cell (iMCU) of the source, in pixels
     uint32_t blockHeight = 0;
     uint32_t sourceComponents = 0;
+    uint32_t fileSize = 0;  // bytes of the file as it was mapped
+    // Set by another thread to end the decode early (a prefetch no longer wanted): the decode then fails
+    // with 50000 at its next row. May be null.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 inline uint32_t imageWidth(const DecodedImage* image) { return static_cast<uint32_t>(image->header.biWidth); }

@@ -1,11 +1,12 @@
 #include "engine/JpegFile.h"
 
-static uint32_t openMapped(JpegFile* file, const char16_t* path, bool copyOnWrite) {
+static uint32_t openMapped(JpegFile* file, const char16_t* path, OpenAccess access) {
+    const bool copyOnWrite = access == OpenAccess::ReadWriteExclusive;
     if (file->fileHandle != kInvalidOsHandle) {
         osCloseFile(file->fileHandle);
         file->fileHandle = kInvalidOsHandle;
     }
-    file->fileHandle = osOpenFile(path, copyOnWrite ? OpenAccess::ReadWriteExclusive : OpenAccess::ReadShared);
+    file->fileHandle = osOpenFile(path, access);
     uint64_t size = 0;
     uint8_t* view = nullptr;
     // Zero-byte files cannot be mapped and are no picture; files of 4 GiB or more are out of the
@@ -26,9 +27,13 @@ static uint32_t openMapped(JpegFile* file, const char16_t* path, bool copyOnWrit
     return 0;
 }
 
-uint32_t openMappedRead(JpegFile* file, const char16_t* path) { return openMapped(file, path, false); }
+uint32_t openMappedRead(JpegFile* file, const char16_t* path, OpenAccess access) {
+    return openMapped(file, path, access);
+}
 
-uint32_t openMappedCopyOnWrite(JpegFile* file, const char16_t* path) { return openMapped(file, path, true); }
+uint32_t openMappedCopyOnWrite(JpegFile* file, const char16_t* path) {
+    return openMapped(file, path, OpenAccess::ReadWriteExclusive);
+}
 
 uint32_t mappedSize(const JpegFile* file) { return static_cast<uint32_t>(file->dataEnd - file->viewBase); }
 

@@ -41,7 +41,8 @@ struct JpegFile {
 };
 
 // Maps the whole file read-only. Returns its size, 0 on failure (errorCode 50004, nothing left open).
-uint32_t openMappedRead(JpegFile* file, const char16_t* path);
+// ReadBackground for a read the user did not ask for (a prefetch): it must not stop a delete or rename.
+uint32_t openMappedRead(JpegFile* file, const char16_t* path, OpenAccess access = OpenAccess::ReadShared);
 // Opens the file exclusively for reading and writing and maps a private copy-on-write view of it:
 // writes into the view never reach the file. Fails on a read-only or busy file.
 uint32_t openMappedCopyOnWrite(JpegFile* file, const char16_t* path);

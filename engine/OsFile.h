@@ -13,6 +13,7 @@ constexpr OsHandle kInvalidOsHandle = -1;
 
 enum class OpenAccess {
     ReadShared,          // read; others may read too
+    ReadBackground,      // read; others may also rename or delete it meanwhile (the open view keeps its bytes)
     ReadWriteExclusive,  // read and write, nobody else may open it; fails on a read-only file
 };
 

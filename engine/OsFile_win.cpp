@@ -10,8 +10,11 @@ static HANDLE asHandle(OsHandle file) { return reinterpret_cast<HANDLE>(file); }
 
 OsHandle osOpenFile(const char16_t* path, OpenAccess access) {
     bool exclusive = access == OpenAccess::ReadWriteExclusive;
-    HANDLE file = CreateFileW(asWide(path), exclusive ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ,
-                              exclusive ? 0 : FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD share = FILE_SHARE_READ;
+    if (exclusive) share = 0;
+    else if (access == OpenAccess::ReadBackground) share |= FILE_SHARE_DELETE;
+    HANDLE file = CreateFileW(asWide(path), exclusive ? GENERIC_READ | GENERIC_WRITE : GENERIC_READ, share, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (exclusive && file != INVALID_HANDLE_VALUE) {
         // Windows refuses a write open of a read-only file by itself; Wine running as root does not.
         BY_HANDLE_FILE_INFORMATION info;

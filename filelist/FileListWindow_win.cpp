@@ -11,6 +11,7 @@
 #include "settings/TextIds.h"
 #include "shell/AppState.h"
 #include "shell/PictureLoad.h"
+#include "shell/Prefetch.h"
 #include "shell/ShellWindows.h"
 #include "ui/ControlFactory.h"
 #include "ui/OwnerDraw.h"
@@ -135,6 +136,7 @@ void onListDestroy(HWND window) {
         gSettings.fileListHeight = outer.bottom - outer.top;
     }
     if (appState.fileListWindow == window) appState.fileListWindow = nullptr;
+    discardPrefetches();  // none held while the list is closed
 }
 
 }  // namespace
@@ -156,6 +158,7 @@ LRESULT CALLBACK fileListWindowProc(HWND window, UINT message, WPARAM wParam, LP
 }
 
 void rebuildFileList() {
+    discardPrefetches();  // the neighbours may be other files now, or changed
     closeWatch();
     TextBuffer folder;
     bool haveFolder = appState.imageLoaded && fileListFolder(textChars(&appState.currentPath), &folder);
@@ -168,6 +171,7 @@ void rebuildFileList() {
         releaseFileNames(&gFileList);
     }
     fillListBox();
+    schedulePrefetch();
 }
 
 void checkFolderWatch() {

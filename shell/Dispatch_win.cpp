@@ -20,6 +20,7 @@
 #include "help/Help.h"
 #include "shell/Menus.h"
 #include "shell/PictureLoad.h"
+#include "shell/Prefetch.h"
 #include "shell/SaveWorkflow.h"
 #include "shell/ShellWindows.h"
 #include "shell/Toolbars.h"
@@ -101,7 +102,10 @@ void dispatchCommand(uint32_t value) {
     case CMD_ABOUT: showAbout(); break;
     case CMD_OPEN: chooseAndOpen(); break;
     case CMD_SAVE_AS: saveUnderNewName(); break;
-    case CMD_FILE_LIST: showFileListWindow(); break;
+    case CMD_FILE_LIST:
+        showFileListWindow();
+        schedulePrefetch();
+        break;
     case CMD_SHADING_MENU: showShadingMenu(); break;
     case CMD_SHADE_HALF:
     case CMD_SHADE_QUARTER:

@@ -12,6 +12,7 @@
 #include "settings/LanguageModule.h"
 #include "settings/Settings.h"
 #include "shell/AppState.h"
+#include "shell/Prefetch.h"
 #include "shell/SaveWorkflow.h"
 #include "shell/Dispatch.h"
 #include "filelist/FileListWindow.h"
@@ -44,7 +45,16 @@ bool loadPicture(const char16_t* path) {
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     const char16_t* file = path ? path : textChars(&appState.currentPath);
     uint32_t failure = kEngineOk;
-    bool loaded = loadPictureFile(&appState.picture, file, &failure);
+    // A neighbour decoded ahead is taken only while its file is as it was; otherwise the decode below
+    // meets the file as it is now, with the same outcome as without the prefetch.
+    DecodedImage* prefetched = takePrefetched(path);
+    bool loaded = prefetched != nullptr;
+    if (loaded) {
+        releasePicture(&appState.picture);
+        appState.picture = prefetched;
+    } else {
+        loaded = loadPictureFile(&appState.picture, file, &failure);
+    }
     appState.imageLoaded = loaded;
     appState.loadOutOfMemory = !loaded && failure == kEngineOutOfMemory;
     if (loaded) {
@@ -69,6 +79,7 @@ void showNewPicture() {
     }
     refreshToolbar1States();
     refreshToolbar2States();
+    schedulePrefetch();
 }
 
 void openPathFromShell(const char16_t* path) {

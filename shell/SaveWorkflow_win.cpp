@@ -20,6 +20,7 @@
 #include "shell/AppState.h"
 #include "filelist/FileListWindow.h"
 #include "shell/PictureLoad.h"
+#include "shell/Prefetch.h"
 #include "shell/ShellWindows.h"
 
 namespace {
@@ -141,6 +142,8 @@ bool chooseSaveTarget() {
 }
 
 bool saveToPath(const char16_t* destination) {
+    // The save may replace a neighbour, and it has the memory to itself as it had before the prefetch.
+    discardPrefetches();
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     TextBuffer temporary;
     if (!makeTempFilePath(&temporary)) {

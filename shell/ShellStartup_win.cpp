@@ -18,6 +18,7 @@
 #include "help/Help.h"
 #include "shell/Menus.h"
 #include "shell/PictureLoad.h"
+#include "shell/Prefetch.h"
 #include "shell/Toolbars.h"
 #include "shell/WindowFit.h"
 
@@ -187,6 +188,7 @@ void shutdownShell() {
     startup.shutDown = true;
     if (appState.keyboardHook) UnhookWindowsHookEx(appState.keyboardHook);
     appState.keyboardHook = nullptr;
+    shutdownPrefetch();
     releaseFileList();
     releasePicture(&appState.picture);
     appState.imageLoaded = false;

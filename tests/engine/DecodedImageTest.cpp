@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <string>
 
@@ -204,6 +205,31 @@ TEST(DecodedImage, FileCutInsideItsHeaderFailsThroughTheLibraryErrorPath) {
     EXPECT_GT(result.decode.errorText.length, 0u);
     EXPECT_EQ(result.decode.fileHandle, kInvalidOsHandle);
     EXPECT_EQ(result.decode.viewBase, nullptr);
+}
+
+// A prefetch no longer wanted is stopped from another thread: the flag is seen while rows are read (one
+// scan) and while the scans are buffered (progressive), after the bitmap exists; a clear flag changes nothing.
+TEST(DecodedImage, StopFlagEndsTheDecodeOfEitherKind) {
+    for (bool progressive : {false, true}) {
+        TestJpegOptions options = picture(120, 90, JCS_YCbCr, 2, 2);
+        options.progressive = progressive;
+        std::vector<uint8_t> bytes = makeTestJpeg(options);
+        for (bool stop : {false, true}) {
+            std::atomic<bool> flag{stop};
+            Decoded result;
+            result.decode.stop = &flag;
+            decodeBytes(&result, bytes);
+            const std::string label = std::string(progressive ? "progressive" : "sequential") + (stop ? " stopped" : "");
+            if (stop) {
+                EXPECT_EQ(result.image, nullptr) << label;
+                EXPECT_EQ(result.decode.errorCode, kEngineCannotOpen) << label;
+            } else {
+                ASSERT_NE(result.image, nullptr) << label;
+                EXPECT_EQ(result.decode.fileSize, bytes.size()) << label;
+                expectSameAsLibrary(result.image, bytes, label.c_str());
+            }
+        }
+    }
 }
 
 TEST(DecodedImage, MissingOrEmptyFileGives50004) {

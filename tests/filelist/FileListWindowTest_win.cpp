@@ -17,6 +17,7 @@
 #include "settings/TextIds.h"
 #include "shell/CommandIds.h"
 #include "shell/Dispatch.h"
+#include "shell/Prefetch.h"
 #include "shell/Toolbars.h"
 #include "ui/DialogRunner.h"
 
@@ -116,6 +117,12 @@ protected:
     std::string title() { return windowText(appState.frame); }
     std::string pathOf(const std::string& name) { return u8(asText(widePath(folder.file(name)).c_str())); }
     std::string currentPathText() { return u8(textChars(&appState.currentPath)); }
+    // Lets the idle prefetch run until `held` neighbours are done (decoded or failed) and nothing runs.
+    void waitForPrefetch(size_t held) {
+        for (int i = 0; i < 1000 && (prefetchedCount() != held || prefetchRunning()); ++i) settleInput(1);
+        ASSERT_EQ(prefetchedCount(), held);
+        ASSERT_FALSE(prefetchRunning());
+    }
 };
 
 // What the list window's state was inside a dialog: at its start, and after an error box shown from it.
@@ -416,4 +423,67 @@ TEST_F(FileListWindow, DisabledUnderDialogsAndTheBoxesInsideThem) {
     EXPECT_EQ(seen.enabledAtStart, FALSE);
     EXPECT_EQ(seen.enabledAfterBox, FALSE);
     EXPECT_TRUE(IsWindowEnabled(appState.fileListWindow));
+}
+
+// The neighbours are decoded ahead while a picture is shown, but each step shows its file as it is on disk
+// at the step: replaced (new size), locked by another program, removed, or readable again after its own
+// prefetch failed. At most the two neighbours are held, and none once the list is closed.
+TEST_F(FileListWindow, StepsShowEachFileAsItIsOnDiskAfterThePrefetch) {
+    const int widths[] = {40, 48, 56, 64, 72, 80};
+    for (int i = 0; i < 6; ++i) writePicture("p" + std::to_string(i + 1) + ".jpg", widths[i]);
+    start(widePath(folder.file("p1.jpg")));
+    showList();
+    waitForPrefetch(1);  // p2
+
+    writePicture("p2.jpg", 100);
+    choose(1);
+    EXPECT_EQ(title(), "p2.jpg  ( 100x48  24bit )");
+    waitForPrefetch(2);  // p1, p3
+
+    HANDLE lock = CreateFileW(widePath(folder.file("p3.jpg")).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                              nullptr);
+    ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+    choose(2);
+    EXPECT_TRUE(appState.loadFailed);
+    EXPECT_EQ(title(), "Trimwell");
+    EXPECT_EQ(currentPathText(), pathOf("p3.jpg"));
+    CloseHandle(lock);
+
+    choose(3);
+    EXPECT_EQ(title(), "p4.jpg  ( 64x48  24bit )");
+    waitForPrefetch(2);  // p3, p5
+    ASSERT_TRUE(DeleteFileW(widePath(folder.file("p5.jpg")).c_str()));
+    choose(4);
+    EXPECT_TRUE(appState.loadFailed);
+    EXPECT_EQ(title(), "Trimwell");
+
+    choose(5);
+    EXPECT_EQ(title(), "p6.jpg  ( 80x48  24bit )");
+    waitForPrefetch(1);  // p5, missing: a failed prefetch
+    writePicture("p5.jpg", 120);
+    choose(4);
+    EXPECT_EQ(title(), "p5.jpg  ( 120x48  24bit )");
+    waitForPrefetch(2);
+
+    SendMessageW(appState.fileListWindow, WM_CLOSE, 0, 0);
+    EXPECT_EQ(prefetchedCount(), 0u);
+    EXPECT_FALSE(prefetchRunning());
+}
+
+// Closing the program while a neighbour is being decoded stops the decode and frees what it held.
+TEST_F(FileListWindow, ClosingDuringAPrefetchStopsIt) {
+    writePicture("q1.jpg", 40);
+    TestJpegOptions large;
+    large.width = 3000;
+    large.height = 2000;
+    large.progressive = true;
+    writeFileBytes(folder.file("q2.jpg"), makeTestJpeg(large));
+    start(widePath(folder.file("q1.jpg")));
+    showList();
+    for (int i = 0; i < 500 && !prefetchRunning(); ++i) settleInput(1);
+    ASSERT_TRUE(prefetchRunning());
+    closeShell();
+    EXPECT_FALSE(prefetchRunning());
+    EXPECT_EQ(prefetchedCount(), 0u);
+    EXPECT_EQ(appState.picture, nullptr);
 }
