@@ -295,7 +295,8 @@ TEST_F(HelpAndAbout, AboutWindowIsModalAndClosesWithEscape) {
     EXPECT_NE(appState.zoomFactor, zoom) << "the frame's keys do not work after the about window";
     DestroyWindow(other);
     // The classes go with the window.
-    WNDCLASSEXW info = {sizeof info};
+    WNDCLASSEXW info = {};
+    info.cbSize = sizeof info;
     EXPECT_FALSE(GetClassInfoExW(appState.instance, kAboutClass, &info));
     EXPECT_FALSE(GetClassInfoExW(appState.instance, kAboutLinkClass, &info));
 }
