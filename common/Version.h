@@ -1,5 +1,6 @@
 // The product version: the one place it is written. The build reads the four numbers from here for the
-// version record, the installer and the release file names; the about window shows kProductVersionText.
+// version record, the installer and the release file names; the about window's product line
+// (help/AboutText.h) is made from TW_VERSION_TEXT.
 #pragma once
 
 #define TW_VERSION_MAJOR 1
@@ -10,9 +11,3 @@
 // The same four numbers as one text (the resource compiler does not join literals); the build checks that
 // they agree.
 #define TW_VERSION_TEXT "1.2.5.0"
-
-#ifndef RC_INVOKED
-// The about window's product line is "Trimwell" + " version " + kProductVersionText.
-constexpr char16_t kProductVersionText[] = u"" TW_VERSION_TEXT " (64-bit)";
-constexpr char16_t kProductMaker[] = u"Morvane";
-#endif

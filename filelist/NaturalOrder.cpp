@@ -37,12 +37,12 @@ int compareDigitRuns(const char16_t** a, const char16_t** b) {
     return 0;
 }
 
-int compareUnits(const char16_t* a, const char16_t* b) {
+}  // namespace
+
+int compareCodeUnits(const char16_t* a, const char16_t* b) {
     while (*a && *a == *b) ++a, ++b;
     return *a == *b ? 0 : (*a < *b ? -1 : 1);
 }
-
-}  // namespace
 
 int compareNatural(const char16_t* a, const char16_t* b) {
     while (*a) {
@@ -59,9 +59,4 @@ int compareNatural(const char16_t* a, const char16_t* b) {
         ++a, ++b;
     }
     return *b ? -1 : 0;
-}
-
-bool naturalLess(const char16_t* a, const char16_t* b) {
-    int order = compareNatural(a, b);
-    return order != 0 ? order < 0 : compareUnits(a, b) < 0;
 }

@@ -37,9 +37,9 @@ void releaseLanguageModule();
 // The run-time switch of the options dialog: languageName becomes the module finally loaded, or
 // `selectedName` when none did.
 bool switchLanguageModule(const char16_t* selectedName, TextBuffer* languageName);
-// Calls `add` for each usable module in `folder`, in the order the platform lists them; a file whose base
-// name equals `currentName` (A to Z without regard to case) is added without loading it. Returns the
-// position of that one, or -1.
+// Calls `add` for each usable module in `folder` (the signature and the dialog templates 2200, 2300 and
+// 4600), in the order the platform lists them; a file whose base name equals `currentName` (A to Z
+// without regard to case) is added without loading it. Returns the position of that one, or -1.
 int collectLanguageModules(const char16_t* folder, const char16_t* currentName,
                            void (*add)(void* context, const char16_t* name), void* context);
 // Fills a drop-down list with the modules of the program's folder; returns the current one's position.

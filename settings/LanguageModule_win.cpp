@@ -38,6 +38,14 @@ void addToComboBox(void* context, const char16_t* name) {
     SendMessageW(static_cast<HWND>(context), CB_INSERTSTRING, WPARAM(-1), reinterpret_cast<LPARAM>(asWide(name)));
 }
 
+// A module without the dialog templates could be chosen, and then Options would never open again to
+// choose another: such a module is not offered.
+bool moduleHasDialogTemplates(HMODULE module) {
+    for (int id : {IDD_CUSTOMIZE, IDD_OPTIONS, IDD_RATIO_PRESETS})
+        if (!FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5))) return false;
+    return true;
+}
+
 }  // namespace
 
 bool moduleHasSignature(HINSTANCE__* module) {
@@ -104,7 +112,7 @@ int collectLanguageModules(const char16_t* folder, const char16_t* currentName,
             textAssign(&path, folder);
             pathJoin(&path, asText(found.cFileName));
             HMODULE module = path.failed ? nullptr : loadModuleFile(textChars(&path));
-            usable = module && moduleHasSignature(module);
+            usable = module && moduleHasSignature(module) && moduleHasDialogTemplates(module);
             if (module) FreeLibrary(module);
         }
         if (usable) {

@@ -39,8 +39,12 @@ bool commandGateOpen(uint32_t command, const AppState& state, bool fileListExist
     return false;
 }
 
+// Esc while the first band is drawn with the button held cancels, as it does with the button up: only
+// a drag of a committed rectangle keeps it from leaving crop mode.
 bool acceleratorIgnored(uint32_t value, const AppState& state) {
-    return (value >> 16) == CMD_SOURCE_ACCELERATOR && state.dragMode != 0;
+    if ((value >> 16) != CMD_SOURCE_ACCELERATOR || state.dragMode == 0) return false;
+    const bool drawingBand = state.cropMode && state.dragMode == 1 && state.cropState < 3;
+    return !(drawingBand && (value & 0xFFFF) == CMD_CROP_CANCEL);
 }
 
 int maskShadingOf(uint32_t command) {

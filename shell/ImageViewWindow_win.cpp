@@ -41,6 +41,19 @@ void runChord(POINT point) {
     mouseBinding(kMouseSlotChord, point);
 }
 
+// The cursor the view set last is forgotten when the pointer leaves: an edit field or the panel shows
+// its own, and coming back over a zone must set the zone's cursor again.
+void trackLeave(HWND view) {
+    if (appState.viewState.leaveTracked) return;
+    TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, view, 0};
+    appState.viewState.leaveTracked = TrackMouseEvent(&track) != FALSE;
+}
+
+void onViewMouseLeave() {
+    appState.viewState.leaveTracked = false;
+    appState.viewState.geometry.currentCursorId = kForeignCursorId;
+}
+
 void onViewMouseMove(int x, int y) {
     switch (appState.dragMode) {
     case 0:
@@ -94,7 +107,11 @@ LRESULT CALLBACK imageViewWindowProc(HWND window, UINT message, WPARAM wParam, L
         break;
     case WM_HSCROLL: onViewScroll(SB_HORZ, LOWORD(wParam)); return 0;
     case WM_VSCROLL: onViewScroll(SB_VERT, LOWORD(wParam)); return 0;
-    case WM_MOUSEMOVE: onViewMouseMove(point.x, point.y); return 0;
+    case WM_MOUSEMOVE:
+        trackLeave(window);
+        onViewMouseMove(point.x, point.y);
+        return 0;
+    case WM_MOUSELEAVE: onViewMouseLeave(); return 0;
     case WM_LBUTTONDOWN: onViewLeftDown(wParam, point); return 0;
     case WM_LBUTTONUP: onViewLeftUp(); return 0;
     case WM_CAPTURECHANGED: onViewCaptureChanged(reinterpret_cast<HWND>(lParam)); return 0;

@@ -185,6 +185,16 @@ void showCommittedRectangle() {
     setViewNavigationEnabled(true);
 }
 
+// While the band is drawn its far edges are not yet the rectangle's: the title shows the band between
+// the anchor pixel and the stored corner, which is what the commit takes.
+void showBandReadout() {
+    CropEditor* cropEditor = editor();
+    if (cropEditor->pointerX == kNoPoint) return;
+    int32_t width = std::abs(pixelColumn(cropEditor->pointerX) - cropEditor->rect.left) + 1;
+    int32_t height = std::abs(pixelRow(cropEditor->pointerY) - cropEditor->rect.top) + 1;
+    showSizeReadout(width, height);
+}
+
 // The band follows the pointer; a locked corner that would leave the picture keeps the band as it is.
 void moveBand(int32_t x, int32_t y) {
     CropEditor* cropEditor = editor();
@@ -410,6 +420,7 @@ void onCropLeftUp() {
         appState.cropKeysEnabled = true;
         appState.cropState = 3;
         appState.inputLock = false;
+        showRectangleInFields();  // a refused step of the drag may have left a field ahead of the edge
         setCropFieldRanges();
         buildShadedDisplay(cropEditor);
         setOverlay(paintDottedOutline);
@@ -430,18 +441,17 @@ void commitCropBand() {
     showCommittedRectangle();
 }
 
-// The maximal rectangle stands as computed: the commit's rebuilding from the pointer is not run.
+// The maximal rectangle stands as computed: the commit's rebuilding from the pointer is not run. The
+// readout is the committed rectangle's, which is what Enter cuts.
 void selectMaximalCrop() {
     CropEditor* cropEditor = editor();
     if (!cropEditor || appState.dragMode != 0) return;
-    int32_t width, height;
-    selectMaximal(cropEditor, &width, &height);
+    selectMaximal(cropEditor);
     appState.cropState = 3;
     appState.inputLock = false;
     geometry().currentCursorId = 0;
     cropEditor->pointerX = cropEditor->pointerY = kNoPoint;
     showCommittedRectangle();
-    showSizeReadout(width, height);
     if (appState.frame) SetFocus(appState.frame);
 }
 
@@ -455,7 +465,8 @@ void showCropChange(const ScreenRect& oldOutline) {
     CropEditor* cropEditor = editor();
     if (!cropEditor) return;
     refreshCropScreenRect();
-    if (!(appState.cropState == 4 && cropEditor->hitZone == 9))
+    if (appState.cropState == 1 || appState.cropState == 2) showBandReadout();
+    else if (!(appState.cropState == 4 && cropEditor->hitZone == 9))
         showSizeReadout(cropWidth(cropEditor->rect), cropHeight(cropEditor->rect));
     if (appState.cropState == 3) {
         buildShadedDisplay(cropEditor);

@@ -117,12 +117,14 @@ FieldWrites zoneDragWrites(const CropEditor* editor, const ViewGeometry* g, int 
         break;
     case 7:
         if (selectedLocked(editor)) {
+            // The pointer's width + height, sized by the ratio rather than split, so the ratio holds.
             int32_t sum = (column - rect.left) + (row - rect.top);
-            int32_t ew, eh;
-            splitByRatio(editor, sum > 0 ? sum : 0, &ew, &eh);
-            if (rect.left + ew > lastColumn || rect.top + eh > lastRow) break;
-            addWrite(&writes, kFieldRight, clampTo(rect.left + ew, rect.left, lastColumn), rect.right);
-            addWrite(&writes, kFieldBottom, clampTo(rect.top + eh, rect.top, lastRow), rect.bottom);
+            int32_t width, height;
+            sizeByRatio(editor, (sum > 0 ? sum : 0) + 2, &width, &height);
+            int32_t newRight = rect.left + width - 1, newBottom = rect.top + height - 1;
+            if (newRight > lastColumn || newBottom > lastRow) break;
+            addWrite(&writes, kFieldRight, newRight, rect.right);
+            addWrite(&writes, kFieldBottom, newBottom, rect.bottom);
         } else {
             addWrite(&writes, kFieldRight, right, rect.right);
             addWrite(&writes, kFieldBottom, bottom, rect.bottom);

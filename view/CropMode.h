@@ -42,6 +42,8 @@ void writeCropField(CropField field, int32_t value);
 void writeCropFieldsAfterCommit();
 // After a drag: only the ranges.
 void setCropFieldRanges();
+// Every field rewritten with the rectangle's edge where it shows another value.
+void showRectangleInFields();
 void showSizeReadout(int32_t width, int32_t height);
 void setAcceptButtonEnabled(bool enabled);
 // The font or language changed: new texts, font and places for the panel's controls.

@@ -129,8 +129,13 @@ void onFarEdgeUpdate(CropField field, int32_t value) {
         return;
     }
     if (!appState.inputGuard) return;
-    // A refused follow would put the partner past the picture: nothing changes.
-    if (!(horizontal ? followRatioFromRight(e, edge) : followRatioFromBottom(e, edge))) return;
+    // A refused follow would put the partner past the picture: nothing changes. A value the user is
+    // typing stays until the field loses the focus; one written by a drag or an up-down goes at once, or
+    // the field would show an edge the rectangle does not have.
+    if (!(horizontal ? followRatioFromRight(e, edge) : followRatioFromBottom(e, edge))) {
+        if (GetFocus() != control(kFieldIds[field])) writeFieldQuietly(field, farEdge);
+        return;
+    }
     writeFieldQuietly(horizontal ? kFieldBottom : kFieldRight, horizontal ? r.bottom : r.right);
     showCropChange(old);
 }
@@ -438,6 +443,16 @@ void writeCropFieldsAfterCommit() {
         writeCropField(CropField(i), value);
     }
     appState.inputGuard = guard;
+}
+
+void showRectangleInFields() {
+    if (!editor()) return;
+    for (int i = 0; i < kFieldCount; i++) {
+        BOOL converted = FALSE;
+        int32_t shown = int32_t(GetDlgItemInt(appState.cropToolbar, kFieldIds[i], &converted, TRUE));
+        int32_t value = modelValue(CropField(i));
+        if (!converted || shown != value) writeFieldQuietly(CropField(i), value);
+    }
 }
 
 void setCropFieldRanges() {

@@ -55,6 +55,25 @@ void splitByRatio(const CropEditor* editor, int32_t extentSum, int32_t* extentW,
     *extentH = height - 1;
 }
 
+void sizeByRatio(const CropEditor* editor, int32_t total, int32_t* width, int32_t* height) {
+    const RatioPreset& ratio = selectedRatio(editor);
+    if (!presetLocked(ratio)) {  // callers check the lock; a free entry would divide by zero
+        *width = total > 1 ? total - 1 : 1;
+        *height = 1;
+        return;
+    }
+    // Deriving the side with the larger number keeps its rounding the smaller part of it.
+    const bool widthRounded = editor->ratioOrientation == 1;
+    const double first = widthRounded ? ratio.width : ratio.height;
+    const double second = widthRounded ? ratio.height : ratio.width;
+    int32_t rounded = roundHalfAway(total * first / (first + second));
+    if (rounded < 1) rounded = 1;
+    int32_t derived = roundHalfAway(rounded * second / first);
+    if (derived < 1) derived = 1;
+    *width = widthRounded ? rounded : derived;
+    *height = widthRounded ? derived : rounded;
+}
+
 void commitBand(CropEditor* editor, int32_t anchorX, int32_t anchorY, int32_t cornerX, int32_t cornerY) {
     int32_t lastColumn = editor->imageWidth - 1;
     int32_t lastRow = editor->imageHeight - 1;
@@ -133,7 +152,8 @@ bool followRatioFromBottom(CropEditor* editor, int32_t row) {
     return true;
 }
 
-// The origin never moves; the width is the rounded side whatever the orientation.
+// The origin never moves. The size is derived from the ratio rather than split from the sum, which
+// would leave a 1:1 rectangle a pixel off square whenever the sum is odd.
 void refitToPreset(CropEditor* editor) {
     const RatioPreset& ratio = selectedRatio(editor);
     if (!presetLocked(ratio)) return;
@@ -142,8 +162,8 @@ void refitToPreset(CropEditor* editor) {
     int32_t roomW = editor->imageWidth - rect.left;
     int32_t roomH = editor->imageHeight - rect.top;
     int32_t total = (rect.right - rect.left) + (rect.bottom - rect.top) + 2;
-    int32_t width = static_cast<int32_t>(rw * total / (rw + rh) + 0.5);
-    int32_t height = total - width;
+    int32_t width, height;
+    sizeByRatio(editor, total, &width, &height);
     if (width > roomW) {
         width = roomW;
         height = static_cast<int32_t>(roomW / rw * rh + 0.5);
@@ -198,7 +218,10 @@ bool moveCropBy(CropEditor* editor, int32_t dx, int32_t dy) {
     return movedX || movedY;
 }
 
-void selectMaximal(CropEditor* editor, int32_t* readoutW, int32_t* readoutH) {
+// The origin is snapped first and the size kept: snapping a centred origin while keeping the far corner
+// would widen the rectangle by up to a grid cell and lose the ratio. Snapping only moves the origin up
+// and left, so the rectangle still fits.
+void selectMaximal(CropEditor* editor) {
     const RatioPreset& ratio = selectedRatio(editor);
     int32_t imageW = editor->imageWidth, imageH = editor->imageHeight;
     int32_t width = imageW, height = imageH, left = 0, top = 0;
@@ -215,9 +238,11 @@ void selectMaximal(CropEditor* editor, int32_t* readoutW, int32_t* readoutH) {
         left = (imageW - width) >> 1;
         top = (imageH - height) >> 1;
     }
-    *readoutW = width;
-    *readoutH = height;
-    commitBand(editor, left, top, left + width - 1, top + height - 1);
+    CropRect& rect = editor->rect;
+    rect.left = floorToGrid(left, editor->blockWidth);
+    rect.top = floorToGrid(top, editor->blockHeight);
+    rect.right = rect.left + width - 1;
+    rect.bottom = rect.top + height - 1;
 }
 
 CropOutcome acceptCrop(const CropEditor* editor) {

@@ -37,6 +37,9 @@ int32_t floorToGrid(int32_t value, int32_t cell);
 
 // Extents (width − 1, height − 1) for the selected ratio whose sum is `extentSum`.
 void splitByRatio(const CropEditor* editor, int32_t extentSum, int32_t* extentW, int32_t* extentH);
+// A size of the selected locked ratio for a width + height of about `total`: the side with the smaller
+// ratio number is rounded from the total and the other is derived from it, so the ratio holds to a pixel.
+void sizeByRatio(const CropEditor* editor, int32_t total, int32_t* width, int32_t* height);
 void commitBand(CropEditor* editor, int32_t anchorX, int32_t anchorY, int32_t cornerX, int32_t cornerY);
 
 // Each returns whether the rectangle changed.
@@ -56,9 +59,9 @@ void refitToPreset(CropEditor* editor);
 void beginMove(CropEditor* editor, int32_t anchorColumn, int32_t anchorRow);
 bool moveCropBy(CropEditor* editor, int32_t dx, int32_t dy);
 
-// The largest rectangle of the selected ratio, centred (or the whole picture when free), committed as a
-// band. The size shown in the readout (before the origin snap) comes back through the pointers.
-void selectMaximal(CropEditor* editor, int32_t* readoutW, int32_t* readoutH);
+// The largest rectangle of the selected ratio, centred (or the whole picture when free), with its origin
+// on the grid and its size kept.
+void selectMaximal(CropEditor* editor);
 
 // What ending crop mode hands to the save workflow: a crop only when the rectangle is smaller than the
 // picture.

@@ -19,6 +19,7 @@ struct ViewState {
     // Draws the crop editing's live XOR figure (crosshair, band, dragged outline) again over a repainted
     // part, so that the screen keeps matching what the editing will remove next.
     void (*livePainter)(HDC__* dc) = nullptr;
+    bool leaveTracked = false;  // the view is told when the pointer leaves it
 };
 
 // Geometry and scroll bars.

@@ -13,6 +13,9 @@ constexpr double kZoomStep = 0.1;
 constexpr int32_t kScrollLineStep = 20;  // image pixels per scroll-bar arrow click
 // The system's no-entry cursor in `currentCursorId`: never one of the program's cursor resources.
 constexpr int kNoEntryCursorId = -1;
+// In `currentCursorId` once the pointer has left the view: what shows was set by another window, so the
+// next request sets its cursor whatever it is.
+constexpr int kForeignCursorId = -2;
 
 struct ScreenRect {
     int32_t left = 0;

@@ -48,7 +48,7 @@ TEST(BitmapFile, HeadersPaletteAndRowsAreWrittenAsShown) {
         EXPECT_EQ(get32(bytes, 14), 40u);
         EXPECT_EQ(get32(bytes, 18), 37u);
         EXPECT_EQ(get32(bytes, 22), 11u);
-        if (bits == 8) EXPECT_EQ(get32(bytes, 54 + 4 * 200), 0x00C8C8C8u) << "grey palette entry 200";
+        if (bits == 8) { EXPECT_EQ(get32(bytes, 54 + 4 * 200), 0x00C8C8C8u) << "grey palette entry 200"; }
         EXPECT_TRUE(std::equal(bytes.begin() + offset, bytes.end(), image->pixels));
         freeDecodedImage(image);
     }

@@ -184,7 +184,7 @@ TEST(CropTransform, SegmentsAfterTheSkippedDataAreStillCopied) {
         EXPECT_TRUE(fewer.output == whole.output) << progressive;
         const std::string text(fewer.output.begin(), fewer.output.end());
         EXPECT_NE(text.find("trailing"), std::string::npos) << progressive;
-        if (progressive) EXPECT_NE(text.find("betwn"), std::string::npos);
+        if (progressive) { EXPECT_NE(text.find("betwn"), std::string::npos); }
     }
 }
 

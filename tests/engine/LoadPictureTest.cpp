@@ -101,7 +101,7 @@ TEST(LoadPicture, AcceptedCropInstallsTheCutWithAFreshHeader) {
         EXPECT_EQ(header.biBitCount, bits);
         EXPECT_EQ(header.biXPelsPerMeter, 0) << "a fresh header";
         EXPECT_EQ(header.biSize, 40u);
-        if (bits == 8) EXPECT_EQ(shown.image->palette[200].rgbRed, 200);
+        if (bits == 8) { EXPECT_EQ(shown.image->palette[200].rgbRed, 200); }
         for (uint32_t y = 0; y < 20; ++y) {
             const uint8_t* row = shown.image->pixels + (19 - y) * bitmapStride(30, bits);
             const uint8_t* old = before.data() + (49 - (y + 8)) * bitmapStride(70, bits) + 16 * bytes;

@@ -171,7 +171,7 @@ TEST(MarkerCopy, FirstExifApp1IsFixedWhereverItStandsAndAnyExifKeepsTheSourceJfi
         EXPECT_EQ(output.markers[0].data, ownJfif.data);
         const size_t exifAt = c.xmpFirst ? 2 : 1;
         for (size_t i = 0; i < source.markers.size(); i++) {
-            if (i != exifAt) EXPECT_EQ(output.markers[i].data, source.markers[i].data) << i;
+            if (i != exifAt) { EXPECT_EQ(output.markers[i].data, source.markers[i].data) << i; }
         }
         ASSERT_TRUE(beginsWith(output.markers[exifAt], "Exif\0\0", 6)) << describeMarkers(output.markers);
         const uint8_t* x = findExifIfdEntry(output.markers[exifAt].data, 0xA002);

@@ -77,7 +77,7 @@ TEST(SaveWorkflow, ThumbnailIsRegeneratedOnlyWhenAllMarkersAreCopiedAndThePictur
         settings.crop = {160, 120, 16, 16};
         DecodedImage* shown = c.greySource ? greyShown : colourShown;
         EXPECT_EQ(thumbnailNeeded(settings, shown), c.regenerated) << c.label;
-        if (c.crop) ASSERT_TRUE(installCroppedPicture(shown, {16, 16, 175, 135})) << c.label;
+        if (c.crop) { ASSERT_TRUE(installCroppedPicture(shown, {16, 16, 175, 135})) << c.label; }
         Saved saved = save(c.greySource ? grey : colour, settings, shown);
         ASSERT_TRUE(saved.ok) << c.label;
         std::vector<uint8_t> thumbnail = exifThumbnail(saved.output);
@@ -89,7 +89,7 @@ TEST(SaveWorkflow, ThumbnailIsRegeneratedOnlyWhenAllMarkersAreCopiedAndThePictur
         } else {
             EXPECT_EQ(thumbnail, oldThumbnail) << c.label;
         }
-        if (c.crop) ASSERT_TRUE(loadPictureFile(&colourShown, u16(colour).c_str()));
+        if (c.crop) { ASSERT_TRUE(loadPictureFile(&colourShown, u16(colour).c_str())); }
     }
     releasePicture(&colourShown);
     releasePicture(&greyShown);

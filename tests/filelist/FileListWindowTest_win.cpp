@@ -343,7 +343,8 @@ TEST_F(FileListWindow, ActivationRebuildsOnlyAfterNameChanges) {
 TEST_F(FileListWindow, PlacedUnderTheRebarAndKeepsTheSizeTheUserGaveIt) {
     writeFolder();
     start(widePath(folder.file("a1.jpeg")));
-    MONITORINFO monitor = {sizeof monitor};
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(appState.frame, MONITOR_DEFAULTTONEAREST), &monitor);
     MoveWindow(appState.frame, monitor.rcWork.left + 100, monitor.rcWork.top + 20, 600, 400, TRUE);
     pumpFrameMessages();

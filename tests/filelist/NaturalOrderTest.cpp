@@ -95,7 +95,15 @@ TEST(NaturalOrder, SortingOrderIsTotalAndAgreesWithTheComparison) {
 }
 
 #ifdef _WIN32
-// Under Windows (and Wine) the order must be the shell's own for every pair of generated names.
+// The Windows build sorts as the shell does, names outside ASCII included.
+TEST(NaturalOrder, SortsNamesOutsideAsciiAsTheShellDoes) {
+    std::vector<std::string> order = sorted({"zoo", "日本", "Ábaco", "b10", "été", "Zebra 3", "abc", "zebra 20", "ñu",
+                                             "Éclair", "b2", "eagle"});
+    for (size_t i = 1; i < order.size(); ++i)
+        EXPECT_LT(StrCmpLogicalW(asWide(u16(order[i - 1]).c_str()), asWide(u16(order[i]).c_str())), 0) << order[i];
+}
+
+// Under Windows (and Wine) the portable order must be the shell's own for every pair of generated names.
 TEST(NaturalOrder, EqualsStrCmpLogicalWForGeneratedNames) {
     std::vector<std::string> names = generatedNames();
     std::vector<std::u16string> wide;

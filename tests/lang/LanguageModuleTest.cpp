@@ -175,6 +175,7 @@ TEST(LanguageModule, ListsUsableModulesOnly) {
     folder.add(testModule("WrongSignature"), "Wrong");
     folder.add(testModule("Unterminated"), "Unterminated");
     folder.add(testModule("LongerWord"), "Longer");
+    folder.add(testModule("TestTexts"), "Texts");  // signed, but Options could not open with it
     writeFileBytes(folder.file("Garbage.dll"), std::vector<uint8_t>(3000, 0x4D));
     writeFileBytes(folder.file("notes.txt"), {1, 2, 3});
     CreateDirectoryW(asWide(u16(folder.file("Folder.dll")).c_str()), nullptr);

@@ -67,7 +67,8 @@ TEST_F(FrameForExit, MaximizedEvenWhenMinimizedFromMaximized) {
         EXPECT_EQ(reader.dataLength(30), 6u);  // no accelerator table: one unbound record keeps "no keys"
     }
     ShowWindow(appState.frame, SW_MINIMIZE);
-    WINDOWPLACEMENT placement = {sizeof placement};
+    WINDOWPLACEMENT placement = {};
+    placement.length = sizeof placement;
     GetWindowPlacement(appState.frame, &placement);
     if (placement.showCmd != SW_SHOWMINIMIZED || !(placement.flags & WPF_RESTORETOMAXIMIZED)) {
         GTEST_SKIP() << "this window manager does not minimize from maximized";

@@ -228,6 +228,7 @@ TEST_F(CropMode, FieldsClampTypedValuesAndALockedPresetRefits) {
     dispatchCommand(CMD_CROP_MAXIMAL);
     ASSERT_EQ(appState.cropState, 3);
     EXPECT_RECT(rect(), 0, 0, 319, 239);
+    mouseAt(screenOf(160, 120));  // the move cursor, before the pointer goes to the panel
 
     // The left arrow steps by the grid cell, 4 and 16 cells once held; the right arrow by one pixel.
     HWND leftSpin = GetDlgItem(appState.cropToolbar, IDC_CROP_LEFT_SPIN);
@@ -298,6 +299,8 @@ TEST_F(CropMode, FieldsClampTypedValuesAndALockedPresetRefits) {
     SetFocus(appState.frame);
     settleInput();
     EXPECT_EQ(field(IDC_CROP_FIELD_RIGHT), "100");
+    mouseAt(screenOf(50, 50));
+    EXPECT_EQ(GetCursor(), LoadCursorW(appState.instance, MAKEINTRESOURCEW(140))) << "the zone's cursor again";
 }
 
 TEST_F(CropMode, RatioListAppliesOnlyTheFinalChoiceAndEscClosesItOnly) {
@@ -333,11 +336,13 @@ TEST_F(CropMode, MaximalRectangleOfALockedRatioStandsAsComputed) {
     appState.cropEditor->selectedPreset = 2;  // 1:1
     appState.cropEditor->ratioOrientation = 2;
     dispatchCommand(CMD_CROP_MAXIMAL);
-    // 240 × 240 centred: left (320 − 240) / 2 = 40, snapped to 32; the far edge stays.
-    EXPECT_RECT(rect(), 32, 0, 279, 239);
+    // 240 × 240 centred: left (320 − 240) / 2 = 40, snapped to 32, and the size kept.
+    EXPECT_RECT(rect(), 32, 0, 271, 239);
     EXPECT_EQ(windowText(appState.frame), readout(240, 240));
-    EXPECT_EQ(field(IDC_CROP_FIELD_RIGHT), "279");
+    EXPECT_EQ(field(IDC_CROP_FIELD_RIGHT), "271");
     EXPECT_EQ(GetFocus(), appState.frame);
+    typeKeys({VK_RETURN});
+    EXPECT_EQ(appState.cropRequest.width, 240u) << "Enter cuts what the title shows";
 }
 
 TEST_F(CropMode, EscapeLeavesInEveryStateButADrag) {
@@ -347,14 +352,28 @@ TEST_F(CropMode, EscapeLeavesInEveryStateButADrag) {
     EXPECT_FALSE(appState.cropMode);
     EXPECT_EQ(toolbar2State(CMD_CROP), TBSTATE_ENABLED);
     EXPECT_EQ(windowText(appState.frame), "camera.jpg  ( 320x240  24bit )");
-    // 1: a band after a click.
+    // 1: a band after a click; a left edge typed meanwhile moves its anchor, and the title shows the band.
     clickCropButton();
     mouseAt(screenOf(50, 50));
     press(screenOf(50, 50));
     release(screenOf(50, 50));
     ASSERT_EQ(appState.cropState, 1);
+    typeInto(IDC_CROP_FIELD_LEFT, {'3', '2'});
+    EXPECT_EQ(windowText(appState.frame), readout(19, 1));
+    SetFocus(appState.frame);
     typeKeys({VK_ESCAPE});
     EXPECT_FALSE(appState.cropMode);
+    for (int state : {1, 2}) {  // with the button held
+        clickCropButton();
+        mouseAt(screenOf(50, 50));
+        press(screenOf(50, 50));
+        mouseAt(screenOf(50 + 40 * (state - 1) + 5, 50));
+        ASSERT_EQ(appState.cropState, state);
+        typeKeys({VK_ESCAPE});
+        EXPECT_FALSE(appState.cropMode) << state;
+        release(screenOf(50, 50));
+        EXPECT_FALSE(appState.cropApplied);
+    }
     // 3 and 4: a drag ignores Esc; at rest it leaves without a crop.
     clickCropButton();
     drawRectangle(40, 40, 200, 150);
@@ -562,9 +581,14 @@ TEST_F(CropMode, ALockedEdgeDragPullsThePartnerAndLeavesNoStrayOutline) {
     EXPECT_EQ(screenPixel(passedRow), rowBefore) << "the outline of the step before is gone";
     EXPECT_NE(screenPixel(newColumn), newColumnBefore) << "the outline shows where the edges are now";
     EXPECT_NE(screenPixel(newRow), newRowBefore) << "the outline shows where the edges are now";
-    release(screenOf(195, 100));
-    EXPECT_RECT(rect(), 32, 32, 195, 195);
-    EXPECT_EQ(field(IDC_CROP_FIELD_BOTTOM), "195");
+    // Past the last row the bottom cannot follow: the step is refused and the field keeps the edge.
+    mouseAt(screenOf(230, 100));
+    mouseAt(screenOf(300, 100));
+    EXPECT_EQ(field(IDC_CROP_FIELD_RIGHT), "230");
+    EXPECT_EQ(windowText(appState.frame), readout(199, 199));
+    release(screenOf(300, 100));
+    EXPECT_RECT(rect(), 32, 32, 230, 230);
+    EXPECT_EQ(field(IDC_CROP_FIELD_BOTTOM), "230");
 }
 
 TEST_F(CropMode, DeactivationWhileDrawingEndsTheDragWithCropMode) {

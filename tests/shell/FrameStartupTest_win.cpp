@@ -270,13 +270,13 @@ TEST_F(FrameTest, SettingChangeSetsTheScrollBarsAgain) {
     options.quality = 60;
     ASSERT_TRUE(startFrame(writePicture(options, "large.jpg")));
     SendMessageW(appState.frame, WM_COMMAND, CMD_ZOOM_100, 0);  // both bars in use
-    SCROLLINFO expected = {sizeof expected, SIF_ALL};
+    SCROLLINFO expected = {sizeof expected, SIF_ALL, 0, 0, 0, 0, 0};
     GetScrollInfo(appState.view, SB_HORZ, &expected);
     ASSERT_GT(expected.nMax, 0);
-    SCROLLINFO wrong = {sizeof wrong, SIF_RANGE | SIF_PAGE, 0, 5, 2};
+    SCROLLINFO wrong = {sizeof wrong, SIF_RANGE | SIF_PAGE, 0, 5, 2, 0, 0};
     SetScrollInfo(appState.view, SB_HORZ, &wrong, FALSE);
     SendMessageW(appState.frame, WM_SETTINGCHANGE, 0, 0);
-    SCROLLINFO now = {sizeof now, SIF_ALL};
+    SCROLLINFO now = {sizeof now, SIF_ALL, 0, 0, 0, 0, 0};
     GetScrollInfo(appState.view, SB_HORZ, &now);
     EXPECT_EQ(now.nMax, expected.nMax);
     EXPECT_EQ(now.nPage, expected.nPage);

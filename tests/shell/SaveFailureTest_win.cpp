@@ -178,8 +178,8 @@ TEST_F(SaveFailure, EachFailedSaveShowsItsMessageAndLeavesEverythingAsItWas) {
             MessageBoxAnswerer answerer(IDOK);
             if (c.failingCall) osFailNth(c.failingStep, c.failingCall);
             if (c.action == Action::SaveOver) dispatchCommand(CMD_SAVE);
-            if (c.action == Action::SaveToOther) EXPECT_FALSE(saveToPath(asText(widePath(other).c_str())));
-            if (c.action == Action::SaveToPath) EXPECT_FALSE(saveToPath(asText(widePath(c.destination).c_str())));
+            if (c.action == Action::SaveToOther) { EXPECT_FALSE(saveToPath(asText(widePath(other).c_str()))); }
+            if (c.action == Action::SaveToPath) { EXPECT_FALSE(saveToPath(asText(widePath(c.destination).c_str()))); }
             osClearFaults();
             pumpFrameMessages();
             boxes = answerer.boxes();
@@ -270,8 +270,11 @@ TEST_F(SaveFailure, SourceChangedDamagedOrGoneSinceItWasOpened) {
             EXPECT_EQ(boxes[0].text, "Empty JPEG image (DNL not supported)");
         }
         EXPECT_TRUE(shownState() == before) << describe(shownState());
-        if (!c.bytes.empty()) EXPECT_TRUE(readFileBytes(source) == c.bytes);
-        else EXPECT_FALSE(fileExists(source));
+        if (!c.bytes.empty()) {
+            EXPECT_TRUE(readFileBytes(source) == c.bytes);
+        } else {
+            EXPECT_FALSE(fileExists(source));
+        }
         EXPECT_TRUE(folderNames(temporary.path).empty());
         EXPECT_LE(folderNames(folder.path).size(), 1u);
     }

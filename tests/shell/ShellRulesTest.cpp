@@ -48,6 +48,10 @@ TEST(CommandGates, AcceleratorsIgnoredOnlyDuringDrags) {
         EXPECT_TRUE(acceleratorIgnored(fromKey, state)) << drag;
         EXPECT_FALSE(acceleratorIgnored(CMD_ZOOM_IN, state)) << drag;  // the same command from a menu runs
     }
+    // Esc with the button held cancels the band being drawn, never a drag of the committed rectangle.
+    state.cropMode = true;
+    for (state.cropState = 1, state.dragMode = 1; state.cropState <= 4; state.cropState++)
+        EXPECT_EQ(acceleratorIgnored((1u << 16) | CMD_CROP_CANCEL, state), state.cropState >= 3) << state.cropState;
 }
 
 TEST(CommandGates, ShadingValuesOfTheCommands) {

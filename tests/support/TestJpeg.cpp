@@ -336,8 +336,10 @@ std::vector<uint8_t> makeExifData(const ExifOptions& options) {
         tiff.insert(tiff.end(), options.thumbnail.begin(), options.thumbnail.end());
     }
     put32(tiff, 4, options.ifd0OffsetOverride ? options.ifd0OffsetOverride : uint32_t(ifd0), be);
-    std::vector<uint8_t> data = {'E', 'x', 'i', 'f', 0, 0};
-    data.insert(data.end(), tiff.begin(), tiff.end());
+    // Copied into place: GCC 12 sees a false array-bounds overflow in inserting after a six-byte list.
+    std::vector<uint8_t> data(6 + tiff.size());
+    memcpy(data.data(), "Exif\0", 6);
+    if (!tiff.empty()) memcpy(data.data() + 6, tiff.data(), tiff.size());
     return data;
 }
 

@@ -134,8 +134,10 @@ TEST(CropGestures, EdgeAndCornerDragsWriteClampedChangedValuesInOrder) {
         {"top-right corner", kFree, 6, 450, 70, 2, kFieldRight, 450, kFieldTop, 64},
         {"bottom-right corner", kFree, 7, 450, 350, 2, kFieldRight, 450, kFieldBottom, 350},
         {"bottom-left corner", kFree, 8, 0, 350, 2, kFieldLeft, 0, kFieldBottom, 350},
-        // Sum 388 + 314 = 702, t = 704: height round(704 × 768 / 1792) = 302, width 402.
-        {"4:3 corner splits the sum", kFourThree, 7, 420, 330, 2, kFieldRight, 433, kFieldBottom, 317},
+        // Sum 388 + 314 = 702, t = 704: height round(704 × 768 / 1792) = 302, width round(302 × 4 / 3) = 403.
+        {"4:3 corner keeps the ratio", kFourThree, 7, 420, 330, 2, kFieldRight, 434, kFieldBottom, 317},
+        // Sum 169 + 184 = 353, t = 355 is odd: a split would give 178 × 177; the ratio gives 178 × 178.
+        {"1:1 corner stays square", kSquare, 7, 201, 200, 2, kFieldRight, 209, kFieldBottom, 193},
         {"4:3 corner past the picture", kFourThree, 7, 799, 599, 0, kFieldLeft, 0, kFieldLeft, 0},
     };
     for (const Case& c : cases) {
