@@ -5,7 +5,9 @@ static uint32_t openMapped(JpegFile* file, const char16_t* path, bool copyOnWrit
         osCloseFile(file->fileHandle);
         file->fileHandle = kInvalidOsHandle;
     }
-    file->fileHandle = osOpenFile(path, copyOnWrite ? OpenAccess::ReadWriteExclusive : OpenAccess::ReadShared);
+    // A copy-on-write view needs only read access, so a read-only source can be cropped; nobody may
+    // change the file while the save reads it.
+    file->fileHandle = osOpenFile(path, copyOnWrite ? OpenAccess::ReadDenyWriters : OpenAccess::ReadShared);
     uint64_t size = 0;
     uint8_t* view = nullptr;
     // Zero-byte files cannot be mapped and are no picture; files of 4 GiB or more are out of the

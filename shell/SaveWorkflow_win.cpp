@@ -141,6 +141,11 @@ bool chooseSaveTarget() {
 }
 
 bool saveToPath(const char16_t* destination) {
+    // A read-only picture can be cropped to a new file, not saved over: said before any work is done.
+    if (reloadAfterSave(destination, textChars(&appState.currentPath)) && !destinationIsFree(destination)) {
+        showErrorMessage(kEngineCannotOpen);
+        return false;
+    }
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     TextBuffer temporary;
     if (!makeTempFilePath(&temporary)) {
