@@ -25,7 +25,20 @@ struct ReferenceCase {
     std::string source;
     uint32_t width, height, left, top;
     bool grayscale;
+    bool damaged = false;  // jpegtran reads it with warnings (exit 2)
 };
+
+// `bytes` with the two bytes FF `code` inserted right after the `n`-th restart marker of its scan.
+std::vector<uint8_t> withStrayCodeAfterRestart(std::vector<uint8_t> bytes, int n, uint8_t code) {
+    for (size_t i = 2; i + 1 < bytes.size(); i++) {
+        if (bytes[i] == 0xFF && bytes[i + 1] >= 0xD0 && bytes[i + 1] <= 0xD7 && --n == 0) {
+            bytes.insert(bytes.begin() + static_cast<long>(i) + 2, {0xFF, code});
+            return bytes;
+        }
+    }
+    ADD_FAILURE() << "too few restart markers";
+    return bytes;
+}
 
 }  // namespace
 
@@ -45,6 +58,23 @@ TEST(Reference, DecodedPixelsMatchJpegtranCrop) {
     cmyk.colorSpace = JCS_CMYK;
     cmyk.hSamp = cmyk.vSamp = 1;
     writeFileBytes(dir.file("cmyk.jpg"), makeTestJpeg(cmyk));
+    // A blank A4 page at 300 dpi, grayscale and arithmetic-coded: a few bytes of data for 136,000 blocks.
+    TestJpegOptions page;
+    page.width = 2480;
+    page.height = 3508;
+    page.colorSpace = JCS_GRAYSCALE;
+    page.hSamp = page.vSamp = 1;
+    page.arithmetic = true;
+    page.solid = {255};
+    const std::vector<uint8_t> pageBytes = makeTestJpeg(page);
+    ASSERT_LT(pageBytes.size(), 400u);
+    writeFileBytes(dir.file("page.jpg"), pageBytes);
+    // A stray FF 21 in a restart-marked scan, far below the window: the library's resync drops it.
+    TestJpegOptions marked;
+    marked.width = 160;
+    marked.height = 320;
+    marked.restartInterval = 2;
+    writeFileBytes(dir.file("stray.jpg"), withStrayCodeAfterRestart(makeTestJpeg(marked), 60, 0x21));
     const std::string orig = libjpegTestImage("testorig.jpg");
     const std::string ari = libjpegTestImage("testimgari.jpg");
     const std::string progressive = libjpegTestImage("testimgint.jpg");
@@ -58,6 +88,8 @@ TEST(Reference, DecodedPixelsMatchJpegtranCrop) {
         {progressive, 127, 49, 100, 100, true},
         {dir.file("odd422.jpg"), 75, 40, 128, 77, false},
         {dir.file("cmyk.jpg"), 50, 45, 17, 9, false},
+        {dir.file("page.jpg"), 1000, 700, 600, 1200, false},
+        {dir.file("stray.jpg"), 100, 60, 16, 32, false, true},
     };
     int index = 0;
     for (const ReferenceCase& c : cases) {
@@ -67,15 +99,15 @@ TEST(Reference, DecodedPixelsMatchJpegtranCrop) {
         const std::string ours = dir.file("ours" + std::to_string(index) + ".jpg");
         const std::string theirs = dir.file("ref" + std::to_string(index) + ".jpg");
         index++;
-        // Our engine opens its source for writing; work on a copy of the read-only test image.
-        writeFileBytes(dir.file("source.jpg"), readFileBytes(c.source));
         CropSettings settings = window(c.left, c.top, c.width, c.height);
         settings.grayscale = c.grayscale;
-        CropResult result = runCropOnFile(dir.file("source.jpg"), ours, settings);
+        CropResult result = runCropOnFile(c.source, ours, settings);
         ASSERT_TRUE(result.ok) << label << ": " << result.errorText;
         std::string command = "jpegtran -crop " + geometry + " -optimize -copy none " +
                               (c.grayscale ? "-grayscale " : "") + quoted(c.source) + " > " + quoted(theirs);
-        ASSERT_EQ(system(command.c_str()), 0) << command;
+        const int status = system(command.c_str());
+        // system() gives the tool's exit code in the second byte.
+        ASSERT_TRUE(status == 0 || (c.damaged && status == 2 << 8)) << command;
         ASSERT_EQ(system(("djpeg -pnm " + quoted(ours) + " > " + quoted(ours + ".pnm")).c_str()), 0) << label;
         ASSERT_EQ(system(("djpeg -pnm " + quoted(theirs) + " > " + quoted(theirs + ".pnm")).c_str()), 0) << label;
         std::vector<uint8_t> a = readFileBytes(ours + ".pnm");
