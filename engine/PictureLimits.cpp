@@ -7,9 +7,10 @@ namespace {
 constexpr uint64_t kHuffmanBlocksPerByte = 64;
 // Arithmetic coding learns a flat picture down to a fraction of a bit per block (a blank grey A4 page at
 // 300 dpi, 136,000 blocks, takes 5 bytes), and the encoder leaves out the zeros that end its data. Up to
-// this many blocks, all components together, the decoder's walk over flat data takes well under a second
-// (some 25 ns a block): no floor on the data at all.
-constexpr uint64_t kArithmeticBlocksWithoutFloor = uint64_t(1) << 25;
+// this many blocks, all components together (a grey A3 page at 600 dpi), a crop's walk over flat data
+// takes under half a second and a display decode a few (as long as djpeg's) even on a busy machine: no
+// floor on the data at all. Larger flat frames of a few bytes take minutes and gigabytes to show.
+constexpr uint64_t kArithmeticBlocksWithoutFloor = uint64_t(1) << 21;
 // Beyond that, a far lower floor than Huffman's: a flat grey 4000 x 4000 picture takes about 30 bytes,
 // some 2,000 chroma blocks a byte.
 constexpr uint64_t kArithmeticBlocksPerByte = 16384;
