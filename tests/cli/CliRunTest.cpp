@@ -114,25 +114,20 @@ TEST(CliRun, OutputMayReplaceItsOwnInput) {
 #ifndef _WIN32
 // A new output gets what a new file gets, not the temporary file's 0600; one that exists keeps its own.
 TEST(CliRun, OutputKeepsItsPermissionsOrGetsThoseOfANewFile) {
-    struct Case {
-        const char* label;
-        const char* output;
-        mode_t before;  // 0: OUTPUT does not exist
-        mode_t after;
-    };
-    const Case cases[] = {
-        {"a new output", "out.jpg", 0, 0644},
+    const struct {
+        const char *label, *output;
+        mode_t before, after;  // before 0: OUTPUT does not exist
+    } cases[] = {
+        {"a new output", "new.jpg", 0, 0644},
         {"a private picture cropped in place", "in.jpg", 0600, 0600},
         {"an existing output readable by its group", "out.jpg", 0640, 0640},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         TempDir dir;
         writeFileBytes(dir.file("in.jpg"), cameraPicture());
-        if (c.before) {
-            writeFileBytes(dir.file(c.output), cameraPicture());
-            ASSERT_EQ(chmod(dir.file(c.output).c_str(), c.before), 0);
-        }
+        writeFileBytes(dir.file("out.jpg"), {1, 2, 3});
+        if (c.before) ASSERT_EQ(chmod(dir.file(c.output).c_str(), c.before), 0);
         mode_t previous = umask(022);
         int status = runWith({"--crop", "32x32+16+16", dir.file("in.jpg"), dir.file(c.output)});
         umask(previous);
@@ -140,7 +135,6 @@ TEST(CliRun, OutputKeepsItsPermissionsOrGetsThoseOfANewFile) {
         struct stat info;
         ASSERT_EQ(stat(dir.file(c.output).c_str(), &info), 0);
         EXPECT_EQ(info.st_mode & 07777, c.after);
-        EXPECT_EQ(readTestJpeg(readFileBytes(dir.file(c.output))).width, 32);
     }
 }
 #endif

@@ -34,8 +34,7 @@ TEST(FileInstall, EachFailingStepLeavesTheOldBytesOrTheNewFileAndNothingBeside) 
         std::vector<Fault> faults;
         bool existing;
         bool installed;
-        bool recycleStep = false;  // the fault hits the recycle of the old version: where there is none
-                                   // (POSIX), the rename replaces it and the install succeeds
+        bool recycleStep = false;  // a fault in the recycle: where there is none (POSIX) the install succeeds
     };
     const Case cases[] = {
         {"no fault, over an old file", {}, true, true},
@@ -53,8 +52,7 @@ TEST(FileInstall, EachFailingStepLeavesTheOldBytesOrTheNewFileAndNothingBeside) 
         {"no hard link: the old version is copied beside", {{OsStep::Link, 1}}, true, true},
         {"no hard link and no room for the old version", {{OsStep::Link, 1}, {OsStep::Copy, 2}}, true, false, true},
         {"no hard link, the old version's copy breaks off", {{OsStep::Link, 1}, {OsStep::Write, 3}}, true, false, true},
-        {"no hard link, the old version's copy is not flushed", {{OsStep::Link, 1}, {OsStep::Flush, 2}}, true, false,
-         true},
+        {"no hard link, the old version's copy unflushed", {{OsStep::Link, 1}, {OsStep::Flush, 2}}, true, false, true},
         {"the recycle fails", {{OsStep::Recycle, 1}}, true, false, true},
         {"the rename into place fails after the recycle", {{OsStep::Rename, 1}}, true, false},
         {"the rename fails after the recycle, no hard link", {{OsStep::Link, 1}, {OsStep::Rename, 1}}, true, false},

@@ -27,15 +27,13 @@ std::vector<uint8_t> readWide(const std::wstring& path) { return readFileBytes(u
 
 // The file's access list in the security descriptor language, or empty.
 std::wstring accessList(const std::wstring& path) {
+    std::vector<uint8_t> descriptor(4096);
     DWORD needed = 0;
-    GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, nullptr, 0, &needed);
-    std::vector<uint8_t> descriptor(needed ? needed : 1);
     wchar_t* text = nullptr;
-    if (!needed || !GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), needed, &needed) ||
+    if (!GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), 4096, &needed) ||
         !ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor.data(), SDDL_REVISION_1,
-                                                              DACL_SECURITY_INFORMATION, &text, nullptr)) {
+                                                              DACL_SECURITY_INFORMATION, &text, nullptr))
         return std::wstring();
-    }
     std::wstring list = text;
     LocalFree(text);
     return list;
