@@ -127,7 +127,7 @@ TEST(CliRun, OutputKeepsItsPermissionsOrGetsThoseOfANewFile) {
         TempDir dir;
         writeFileBytes(dir.file("in.jpg"), cameraPicture());
         writeFileBytes(dir.file("out.jpg"), {1, 2, 3});
-        if (c.before) ASSERT_EQ(chmod(dir.file(c.output).c_str(), c.before), 0);
+        if (c.before) { ASSERT_EQ(chmod(dir.file(c.output).c_str(), c.before), 0); }
         mode_t previous = umask(022);
         int status = runWith({"--crop", "32x32+16+16", dir.file("in.jpg"), dir.file(c.output)});
         umask(previous);
