@@ -3,11 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "cli/CliFiles.h"
 #include "common/PathUtil.h"
 #include "engine/BitmapFile.h"
 #include "engine/DecodedImage.h"
 #include "engine/ExifThumbnail.h"
+#include "engine/FileInstall.h"
 #include "engine/LoadPicture.h"
 #include "engine/OsFile.h"
 #include "engine/PictureInfo.h"
@@ -25,7 +25,7 @@ void printText(FILE* stream, const char16_t* text) {
 const char16_t* engineErrorMeaning(int32_t code) {
     switch (code) {
     case kEngineCannotOpen:
-        return u"cannot be opened (missing, empty, 4 GiB or larger, read-only or in use)";
+        return u"cannot be opened (missing, empty, 4 GiB or larger, or being changed by another program)";
     case kEngineCannotCreate: return u"the output file cannot be created";
     case kEngineOutOfMemory: return u"there is not enough memory to process the picture";
     default: return u"failed";
@@ -141,7 +141,8 @@ int runCropCommand(const CliOptions* options) {
         return kCliFailed;
     }
     regenerateThumbnail(options, &job, textChars(&temporary));
-    if (!replaceOutputFile(textChars(&temporary), options->output)) {
+    // OUTPUT keeps its access (a new one gets a new file's), and the file is on the disk before the rename.
+    if (!installFileBeside(textChars(&temporary), options->output)) {
         osDeleteFile(textChars(&temporary));
         printCliError(options->output, u"cannot be replaced");
         return kCliFailed;

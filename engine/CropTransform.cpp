@@ -21,6 +21,14 @@ void ignoreComment(JpegFile*, void*) {}
 
 j_common_ptr common(j_decompress_ptr decompressor) { return reinterpret_cast<j_common_ptr>(decompressor); }
 
+// The user sees what a failed write inside the library says: the library's own text for it.
+void reportFailedWrite(CropTransform* job) {
+    jpeg_error_mgr messages;
+    jpeg_std_error(&messages);
+    textClear(&job->errorText);
+    osAppendLibraryMessage(&job->errorText, messages.jpeg_message_table[JERR_FILE_WRITE]);
+}
+
 // Sampling factors of output component `c`: a one-component output is always 1 x 1.
 void outputSampling(const CropTransform* job, j_decompress_ptr decompressor, int c, int* h, int* v) {
     if (job->outputComponents == 1) {
@@ -180,7 +188,11 @@ bool transformFile(CropTransform* job, const char16_t* sourcePath, const char16_
     OsHandle output = createOutputFile(job, outputPath);
     if (output != kInvalidOsHandle) ok = runTransform(job, &output, size);
     closeMapped(job);
-    osCloseFile(output);
+    // A close can report a write the system held back (a full network share): that save has failed.
+    if (!osCloseFile(output) && ok) {
+        ok = false;
+        reportFailedWrite(job);
+    }
     return ok;
 }
 

@@ -317,8 +317,7 @@ bool rewriteExifSegment(const char16_t* path, const ThumbnailJob* job) {
     }
     free(tail);
     free(data);
-    osCloseFile(file);
-    return ok;
+    return osCloseFile(file) && ok;
 }
 
 bool regenerateExifThumbnail(const char16_t* outputPath, const DecodedImage* shown, bool grayscale) {

@@ -1,7 +1,6 @@
 #include "engine/JpegFile.h"
 
-static uint32_t openMapped(JpegFile* file, const char16_t* path, OpenAccess access) {
-    const bool copyOnWrite = access == OpenAccess::ReadWriteExclusive;
+static uint32_t openMapped(JpegFile* file, const char16_t* path, OpenAccess access, bool copyOnWrite) {
     if (file->fileHandle != kInvalidOsHandle) {
         osCloseFile(file->fileHandle);
         file->fileHandle = kInvalidOsHandle;
@@ -28,11 +27,13 @@ static uint32_t openMapped(JpegFile* file, const char16_t* path, OpenAccess acce
 }
 
 uint32_t openMappedRead(JpegFile* file, const char16_t* path, OpenAccess access) {
-    return openMapped(file, path, access);
+    return openMapped(file, path, access, false);
 }
 
+// A copy-on-write view needs only read access, so a read-only source can be cropped; nobody may change
+// the file while the save reads it.
 uint32_t openMappedCopyOnWrite(JpegFile* file, const char16_t* path) {
-    return openMapped(file, path, OpenAccess::ReadWriteExclusive);
+    return openMapped(file, path, OpenAccess::ReadDenyWriters, true);
 }
 
 uint32_t mappedSize(const JpegFile* file) { return static_cast<uint32_t>(file->dataEnd - file->viewBase); }

@@ -1,5 +1,5 @@
 // The parts of the OS layer that are the same on every platform: the whole-file copy, built on the
-// primitives so that a failed write inside it is a failed write of the OS layer, and the fault seam.
+// primitives so that a failed write, flush or close inside it is one of the OS layer, and the fault seam.
 #include "engine/OsFile.h"
 
 #include <cstdlib>
@@ -43,7 +43,9 @@ bool osCopyFile(const char16_t* from, const char16_t* to) {
         done += got;
     }
     free(chunk);
-    osCloseFile(target);
+    // The copy is on the disk before anyone relies on it (the caller may let the original go next).
+    ok = ok && osFlushFile(target);
+    ok = osCloseFile(target) && ok;
     osCloseFile(source);
     return ok;
 }

@@ -14,13 +14,21 @@ constexpr OsHandle kInvalidOsHandle = -1;
 enum class OpenAccess {
     ReadShared,          // read; others may read too
     ReadBackground,      // read; others may also rename or delete it meanwhile (the open view keeps its bytes)
+    ReadDenyWriters,     // read; others may read, nobody may write meanwhile; a read-only file is fine
     ReadWriteExclusive,  // read and write, nobody else may open it; fails on a read-only file
 };
 
 OsHandle osOpenFile(const char16_t* path, OpenAccess access);
 // Creates or truncates `path` for writing, not shared.
 OsHandle osCreateFile(const char16_t* path);
-void osCloseFile(OsHandle file);
+// False when the close reports an error: data the system was still holding may not have reached the file.
+bool osCloseFile(OsHandle file);
+// Sends what the system holds of the file to the disk; true only when the disk has it all.
+bool osFlushFile(OsHandle file);
+// The same for a file by its name (opened for writing meanwhile).
+bool osFlushFileAt(const char16_t* path);
+// Makes the names in `folder` durable (a rename into it), where the system needs that asked for.
+bool osFlushFolder(const char16_t* folder);
 bool osFileSize(OsHandle file, uint64_t* size);
 // Maps the whole file. A copy-on-write view may be written; the writes never reach the file.
 // `mapping` receives the mapping object where the OS has one (null on POSIX).
@@ -38,8 +46,15 @@ bool osMakeTempFile(TextBuffer* path);
 // A new, empty, uniquely named file in `folder` (for writing beside a destination, then renaming).
 bool osMakeTempFileIn(const char16_t* folder, TextBuffer* path);
 bool osDeleteFile(const char16_t* path);
-// Renames `from` over `to`, replacing it.
+// Renames `from` over `to`, replacing it (on POSIX in one step: `to` names its old file or the new one).
 bool osReplaceFile(const char16_t* from, const char16_t* to);
+// True where replacing a file must first send its old version to the recycle bin under its own name
+// (Windows); false where there is no recycle bin and the rename itself lets the old version go.
+bool osRecyclesReplacedFiles();
+// Gives `file` the access of `model`: its permission bits, and its owner and group where the process may
+// set them (POSIX); its attributes and security descriptor (Windows). Without a `model` file, `file` gets
+// what a newly created file there would get. False when `file` would be left more open than that.
+bool osTakeAccessOf(const char16_t* model, const char16_t* file);
 // Copies the whole of `from` into `to` (created or truncated), in large writes. A failed copy may leave a
 // partial `to`; the caller removes it.
 bool osCopyFile(const char16_t* from, const char16_t* to);
@@ -70,7 +85,7 @@ bool osCreateFolder(const char16_t* path);
 
 // Fault injection for tests: the n-th call (counted from now, from 1) of one operation fails as the OS
 // would make it fail. 0 turns it off. Product code never arms it.
-enum class OsStep { Copy, Write, Recycle, Rename, Link, Count };
+enum class OsStep { Copy, Write, Recycle, Rename, Link, Flush, Close, Count };
 void osFailNth(OsStep step, int n);
 void osClearFaults();
 // Counts one call of `step`; true when it is the one chosen to fail.

@@ -41,6 +41,11 @@ OsHandle osOpenFile(const char16_t* path, OpenAccess access) {
         close(fd);
         return kInvalidOsHandle;
     }
+    // A shared lock: other readers are welcome, an exclusive opener is kept out while it is held.
+    if (access == OpenAccess::ReadDenyWriters && flock(fd, LOCK_SH | LOCK_NB) != 0) {
+        close(fd);
+        return kInvalidOsHandle;
+    }
     if (exclusive) {
         // Root may open a file without write permission; treat it as Windows treats a read-only file.
         // The advisory lock stands in for share mode 0 against other cooperating openers.
@@ -59,8 +64,38 @@ OsHandle osCreateFile(const char16_t* path) {
     return fd < 0 ? kInvalidOsHandle : fd;
 }
 
-void osCloseFile(OsHandle file) {
-    if (file != kInvalidOsHandle) close(static_cast<int>(file));
+bool osCloseFile(OsHandle file) {
+    if (file == kInvalidOsHandle) return true;
+    // The descriptor is gone even when close reports an error (EINTR included): never close it twice.
+    const bool closed = close(static_cast<int>(file)) == 0;
+    return !osStepFails(OsStep::Close) && closed;
+}
+
+bool osFlushFile(OsHandle file) {
+    if (osStepFails(OsStep::Flush)) {
+        errno = EIO;
+        return false;
+    }
+    return fsync(static_cast<int>(file)) == 0;
+}
+
+bool osFlushFileAt(const char16_t* path) {
+    NativePath name(path);
+    if (!name.bytes) return false;
+    int fd = open(name.bytes, O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool flushed = osFlushFile(fd);
+    return osCloseFile(fd) && flushed;
+}
+
+bool osFlushFolder(const char16_t* folder) {
+    NativePath name(*folder ? folder : u".");
+    if (!name.bytes) return false;
+    int fd = open(name.bytes, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return false;
+    const bool flushed = fsync(fd) == 0;
+    close(fd);
+    return flushed;
 }
 
 bool osFileSize(OsHandle file, uint64_t* size) {
@@ -159,6 +194,28 @@ bool osReplaceFile(const char16_t* from, const char16_t* to) {
     if (osStepFails(OsStep::Rename)) return false;
     NativePath source(from), target(to);
     return source.bytes && target.bytes && rename(source.bytes, target.bytes) == 0;
+}
+
+bool osRecyclesReplacedFiles() { return false; }
+
+bool osTakeAccessOf(const char16_t* model, const char16_t* file) {
+    NativePath from(model), to(file);
+    if (!from.bytes || !to.bytes) return false;
+    struct stat info;
+    if (stat(from.bytes, &info) != 0) {
+        // mkstemp made `file` private to its owner; a new file gets what open(…, 0666) would give it.
+        const mode_t mask = umask(0);
+        umask(mask);
+        return chmod(to.bytes, 0666 & ~mask) == 0;
+    }
+    // Owner and group first (only root may give a file away; a group of one's own is allowed): chown
+    // may clear the set-id bits, which the mode then puts back. A group that cannot be kept gets none of
+    // the model's group rights: they were meant for other people.
+    mode_t mode = info.st_mode & 07777;
+    const bool grouped = chown(to.bytes, info.st_uid, info.st_gid) == 0 ||
+                         chown(to.bytes, static_cast<uid_t>(-1), info.st_gid) == 0;
+    if (!grouped) mode &= ~static_cast<mode_t>(S_IRWXG | S_ISGID);
+    return chmod(to.bytes, mode) == 0;
 }
 
 // No recycle bin here: the file is removed, as Windows does on a volume without one.

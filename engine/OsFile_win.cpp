@@ -6,9 +6,12 @@
 
 #include <shellapi.h>
 
+#include <cstdlib>
+
 static HANDLE asHandle(OsHandle file) { return reinterpret_cast<HANDLE>(file); }
 
 OsHandle osOpenFile(const char16_t* path, OpenAccess access) {
+    // ReadShared and ReadDenyWriters are one open here: FILE_SHARE_READ alone already keeps writers out.
     bool exclusive = access == OpenAccess::ReadWriteExclusive;
     DWORD share = FILE_SHARE_READ;
     if (exclusive) share = 0;
@@ -31,9 +34,31 @@ OsHandle osCreateFile(const char16_t* path) {
     return reinterpret_cast<OsHandle>(file);
 }
 
-void osCloseFile(OsHandle file) {
-    if (file != kInvalidOsHandle) CloseHandle(asHandle(file));
+bool osCloseFile(OsHandle file) {
+    if (file == kInvalidOsHandle) return true;
+    const bool closed = CloseHandle(asHandle(file)) != 0;
+    return !osStepFails(OsStep::Close) && closed;
 }
+
+bool osFlushFile(OsHandle file) {
+    if (osStepFails(OsStep::Flush)) {
+        SetLastError(ERROR_DISK_FULL);
+        return false;
+    }
+    return FlushFileBuffers(asHandle(file)) != 0;
+}
+
+bool osFlushFileAt(const char16_t* path) {
+    // FlushFileBuffers needs a handle with write access.
+    HANDLE file = CreateFileW(asWide(path), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    const bool flushed = osFlushFile(reinterpret_cast<OsHandle>(file));
+    return osCloseFile(reinterpret_cast<OsHandle>(file)) && flushed;
+}
+
+// The volume journals its names itself; the rename into place is written through (osReplaceFile).
+bool osFlushFolder(const char16_t*) { return true; }
 
 bool osFileSize(OsHandle file, uint64_t* size) {
     LARGE_INTEGER value;
@@ -115,7 +140,41 @@ bool osDeleteFile(const char16_t* path) { return DeleteFileW(asWide(path)) != 0;
 
 bool osReplaceFile(const char16_t* from, const char16_t* to) {
     if (osStepFails(OsStep::Rename)) return false;
-    return MoveFileExW(asWide(from), asWide(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+    return MoveFileExW(asWide(from), asWide(to),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+bool osRecyclesReplacedFiles() { return true; }
+
+bool osTakeAccessOf(const char16_t* model, const char16_t* file) {
+    // A file made in the destination's folder already has what the folder gives a new file.
+    const DWORD attributes = GetFileAttributesW(asWide(model));
+    if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+    const DWORD kept = attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                     FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
+    if (!SetFileAttributesW(asWide(file), kept ? kept : FILE_ATTRIBUTE_NORMAL)) return false;
+    // What ReplaceFileW keeps: who may read and write the file. A volume without security (FAT) has no
+    // descriptor to read, and nothing to keep.
+    const SECURITY_INFORMATION what = DACL_SECURITY_INFORMATION;
+    DWORD needed = 0;
+    GetFileSecurityW(asWide(model), what, nullptr, 0, &needed);
+    if (needed == 0) return true;
+    void* descriptor = malloc(needed);
+    bool ok = descriptor && GetFileSecurityW(asWide(model), what, descriptor, needed, &needed) &&
+              SetFileSecurityW(asWide(file), what, descriptor);
+    if (ok) {
+        // The owner and group too where the process may set them (another user's needs a privilege).
+        DWORD ownerNeeded = 0;
+        const SECURITY_INFORMATION owners = OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION;
+        GetFileSecurityW(asWide(model), owners, nullptr, 0, &ownerNeeded);
+        void* ownership = ownerNeeded ? malloc(ownerNeeded) : nullptr;
+        if (ownership && GetFileSecurityW(asWide(model), owners, ownership, ownerNeeded, &ownerNeeded)) {
+            SetFileSecurityW(asWide(file), owners, ownership);
+        }
+        free(ownership);
+    }
+    free(descriptor);
+    return ok;
 }
 
 bool osRecycleFile(const char16_t* path) {

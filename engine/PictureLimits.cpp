@@ -5,8 +5,14 @@ namespace {
 // A block of a Huffman-coded scan costs at least a bit, one of a real photograph far more: data holding
 // fewer than one byte per 64 blocks of the frame's smallest component is refused.
 constexpr uint64_t kHuffmanBlocksPerByte = 64;
-// Arithmetic coding learns a flat picture down to a fraction of a bit per block (a flat grey 4000 x 4000
-// picture takes about 30 bytes of data, some 2,000 chroma blocks a byte): only a far lower floor holds.
+// Arithmetic coding learns a flat picture down to a fraction of a bit per block (a blank grey A4 page at
+// 300 dpi, 136,000 blocks, takes 5 bytes), and the encoder leaves out the zeros that end its data. Up to
+// this many blocks, all components together (a grey A3 page at 600 dpi), a crop's walk over flat data
+// takes under half a second and a display decode a few (as long as djpeg's) even on a busy machine: no
+// floor on the data at all. Larger flat frames of a few bytes take minutes and gigabytes to show.
+constexpr uint64_t kArithmeticBlocksWithoutFloor = uint64_t(1) << 21;
+// Beyond that, a far lower floor than Huffman's: a flat grey 4000 x 4000 picture takes about 30 bytes,
+// some 2,000 chroma blocks a byte.
 constexpr uint64_t kArithmeticBlocksPerByte = 16384;
 
 uint64_t gMemoryCeiling = 0;
@@ -15,12 +21,15 @@ uint64_t gMemoryCeiling = 0;
 
 bool scanDataCanHoldPicture(j_decompress_ptr decompressor) {
     uint64_t fewestBlocks = UINT64_MAX;
+    uint64_t allBlocks = 0;
     for (int c = 0; c < decompressor->num_components; c++) {
         const jpeg_component_info& component = decompressor->comp_info[c];
         const uint64_t blocks = static_cast<uint64_t>(component.width_in_blocks) * component.height_in_blocks;
         if (blocks < fewestBlocks) fewestBlocks = blocks;
+        allBlocks += blocks;
     }
     if (fewestBlocks == UINT64_MAX) return true;
+    if (decompressor->arith_code && allBlocks <= kArithmeticBlocksWithoutFloor) return true;
     const uint64_t dataBytes = decompressor->src ? decompressor->src->bytes_in_buffer : 0;
     const uint64_t floor = decompressor->arith_code ? kArithmeticBlocksPerByte : kHuffmanBlocksPerByte;
     return dataBytes * floor >= fewestBlocks;

@@ -10,8 +10,10 @@
 
 // False when the entropy-coded data left in the library's source cannot hold the blocks the frame
 // header claims: every block of a Huffman-coded scan costs at least one bit, and a picture cut short
-// keeps most of its data, so data far below that bound is not a photograph. Arithmetic coding can code
-// a flat block in a small fraction of a bit: its floor is far lower, and the memory check does the rest.
+// keeps most of its data, so data far below that bound is not a photograph. Arithmetic coding codes a
+// flat picture in a few bytes whatever its size (the decoder reads zeros past the data), so there the
+// bound is one of time: a frame the decoder walks in about a second passes with any data, a larger one
+// needs data in proportion. The memory checks bound what either may allocate.
 bool scanDataCanHoldPicture(j_decompress_ptr decompressor);
 // Bytes of the whole-picture coefficient arrays the library makes for this frame (every component,
 // padded to whole grid cells).

@@ -63,6 +63,7 @@ void skipToNextMarker(j_decompress_ptr decompressor, WindowRead* read) {
     const JOCTET* p = source->next_input_byte;
     const JOCTET* end = p + source->bytes_in_buffer;
     const JOCTET* nextRelease = p + kReleaseEvery;
+    const bool resyncs = decompressor->restart_interval != 0;
     while (p < end) {
         // A long skip gives back what it has passed as it goes.
         if (p >= nextRelease) {
@@ -74,8 +75,11 @@ void skipToNextMarker(j_decompress_ptr decompressor, WindowRead* read) {
         const JOCTET* code = p + 1;
         while (code < end && *code == 0xFF) code++;
         if (code >= end) break;
-        // A stuffed zero is data; a restart marker belongs to the scan being skipped.
-        if (*code != 0x00 && !isRestartMarker(*code)) {
+        // A stuffed zero is data; a restart marker belongs to the scan being skipped. In a scan with
+        // restart markers the library's resync (jpeg_resync_to_restart) throws away any code below the
+        // frame markers (0xC0) and looks on; without them such a code ends the scan, as it would there.
+        const bool discarded = resyncs && *code < 0xC0;
+        if (*code != 0x00 && !isRestartMarker(*code) && !discarded) {
             source->next_input_byte = code - 1;
             source->bytes_in_buffer = static_cast<size_t>(end - (code - 1));
             return;
@@ -92,7 +96,11 @@ void watchRead(j_decompress_ptr decompressor, WindowRead* read) {
     // Between a scan's last row and the marker after it; a new scan starts at row 0.
     if (decompressor->input_iMCU_row < decompressor->total_iMCU_rows) return;
     const int marker = decompressor->unread_marker;
-    if (marker != 0 && !isRestartMarker(marker)) return;  // the decoder stopped at the next marker itself
+    // A stray code the decoder stopped at in a scan with restart markers: the library's resync would
+    // throw it away at the next restart boundary, which this cut scan no longer reaches.
+    const bool stray = marker != 0 && marker < 0xC0 && decompressor->restart_interval != 0;
+    if (marker != 0 && !isRestartMarker(marker) && !stray) return;  // the decoder stopped at the next marker
+    if (stray) decompressor->unread_marker = 0;
     // Segments may follow the last scan too (comments before the end of image): they are read as before.
     skipToNextMarker(decompressor, read);
 }

@@ -27,5 +27,6 @@ bool cutFrame(uint8_t* data, uint32_t size, uint32_t width, uint32_t height, uin
 // source past the data below the window.
 void watchRead(j_decompress_ptr decompressor, WindowRead* read);
 // Moves a memory source that holds the rest of the file to the next marker that is not a restart
-// marker; with none left, to its inserted end of image. `read` (may be null) gets the passed pages back.
+// marker (nor, in a scan with restart markers, a stray code the library's resync would throw away); with
+// none left, to its inserted end of image. `read` (may be null) gets the passed pages back.
 void skipToNextMarker(j_decompress_ptr decompressor, WindowRead* read);

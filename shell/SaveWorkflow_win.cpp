@@ -142,6 +142,11 @@ bool chooseSaveTarget() {
 }
 
 bool saveToPath(const char16_t* destination) {
+    // A read-only picture can be cropped to a new file, not saved over: said before any work is done.
+    if (reloadAfterSave(destination, textChars(&appState.currentPath)) && !destinationIsFree(destination)) {
+        showErrorMessage(kEngineCannotOpen);
+        return false;
+    }
     // The save may replace a neighbour, and it has the memory to itself as it had before the prefetch.
     discardPrefetches();
     SetCursor(LoadCursorW(nullptr, IDC_WAIT));

@@ -112,16 +112,30 @@ TEST(CliRun, OutputMayReplaceItsOwnInput) {
 }
 
 #ifndef _WIN32
-TEST(CliRun, OutputGetsTheUsualPermissionsNotThoseOfATemporaryFile) {
-    TempDir dir;
-    writeFileBytes(dir.file("in.jpg"), cameraPicture());
-    mode_t previous = umask(022);
-    int status = runWith({dir.file("in.jpg"), dir.file("out.jpg")});
-    umask(previous);
-    ASSERT_EQ(status, kCliDone);
-    struct stat info;
-    ASSERT_EQ(stat(dir.file("out.jpg").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0644u);
+// A new output gets what a new file gets, not the temporary file's 0600; one that exists keeps its own.
+TEST(CliRun, OutputKeepsItsPermissionsOrGetsThoseOfANewFile) {
+    const struct {
+        const char *label, *output;
+        mode_t before, after;  // before 0: OUTPUT does not exist
+    } cases[] = {
+        {"a new output", "new.jpg", 0, 0644},
+        {"a private picture cropped in place", "in.jpg", 0600, 0600},
+        {"an existing output readable by its group", "out.jpg", 0640, 0640},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        TempDir dir;
+        writeFileBytes(dir.file("in.jpg"), cameraPicture());
+        writeFileBytes(dir.file("out.jpg"), {1, 2, 3});
+        if (c.before) { ASSERT_EQ(chmod(dir.file(c.output).c_str(), c.before), 0); }
+        mode_t previous = umask(022);
+        int status = runWith({"--crop", "32x32+16+16", dir.file("in.jpg"), dir.file(c.output)});
+        umask(previous);
+        ASSERT_EQ(status, kCliDone);
+        struct stat info;
+        ASSERT_EQ(stat(dir.file(c.output).c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, c.after);
+    }
 }
 #endif
 

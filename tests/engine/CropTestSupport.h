@@ -34,6 +34,14 @@ inline TestJpegOptions picture(int width, int height, J_COLOR_SPACE space, int h
     return options;
 }
 
+// A blank A4 page at 300 dpi, grayscale and arithmetic-coded: a few bytes of data for 136,000 blocks.
+inline std::vector<uint8_t> blankArithmeticPage() {
+    TestJpegOptions page = picture(2480, 3508, JCS_GRAYSCALE, 1, 1);
+    page.arithmetic = true;
+    page.solid = {255};
+    return makeTestJpeg(page);
+}
+
 inline CropSettings window(uint32_t left, uint32_t top, uint32_t width, uint32_t height) {
     CropSettings settings;
     settings.crop = true;

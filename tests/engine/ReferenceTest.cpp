@@ -25,7 +25,17 @@ struct ReferenceCase {
     std::string source;
     uint32_t width, height, left, top;
     bool grayscale;
+    bool damaged = false;  // jpegtran reads it with warnings (exit 2)
 };
+
+// `bytes` with FF 21 inserted right after the `n`-th restart marker of its scan.
+std::vector<uint8_t> withStrayCodeAfterRestart(std::vector<uint8_t> bytes, int n) {
+    size_t i = 2;
+    while (i + 1 < bytes.size() && !(bytes[i] == 0xFF && (bytes[i + 1] & 0xF8) == 0xD0 && --n == 0)) i++;
+    EXPECT_EQ(n, 0) << "too few restart markers";
+    bytes.insert(bytes.begin() + static_cast<long>(i) + 2, {0xFF, 0x21});
+    return bytes;
+}
 
 }  // namespace
 
@@ -45,6 +55,11 @@ TEST(Reference, DecodedPixelsMatchJpegtranCrop) {
     cmyk.colorSpace = JCS_CMYK;
     cmyk.hSamp = cmyk.vSamp = 1;
     writeFileBytes(dir.file("cmyk.jpg"), makeTestJpeg(cmyk));
+    writeFileBytes(dir.file("page.jpg"), blankArithmeticPage());
+    // A stray FF 21 in a restart-marked scan, far below the window: the library's resync drops it.
+    TestJpegOptions marked = picture(160, 320, JCS_YCbCr, 2, 2);
+    marked.restartInterval = 2;
+    writeFileBytes(dir.file("stray.jpg"), withStrayCodeAfterRestart(makeTestJpeg(marked), 60));
     const std::string orig = libjpegTestImage("testorig.jpg");
     const std::string ari = libjpegTestImage("testimgari.jpg");
     const std::string progressive = libjpegTestImage("testimgint.jpg");
@@ -58,6 +73,8 @@ TEST(Reference, DecodedPixelsMatchJpegtranCrop) {
         {progressive, 127, 49, 100, 100, true},
         {dir.file("odd422.jpg"), 75, 40, 128, 77, false},
         {dir.file("cmyk.jpg"), 50, 45, 17, 9, false},
+        {dir.file("page.jpg"), 1000, 700, 600, 1200, false},
+        {dir.file("stray.jpg"), 100, 60, 16, 32, false, true},
     };
     int index = 0;
     for (const ReferenceCase& c : cases) {
@@ -67,15 +84,15 @@ TEST(Reference, DecodedPixelsMatchJpegtranCrop) {
         const std::string ours = dir.file("ours" + std::to_string(index) + ".jpg");
         const std::string theirs = dir.file("ref" + std::to_string(index) + ".jpg");
         index++;
-        // Our engine opens its source for writing; work on a copy of the read-only test image.
-        writeFileBytes(dir.file("source.jpg"), readFileBytes(c.source));
         CropSettings settings = window(c.left, c.top, c.width, c.height);
         settings.grayscale = c.grayscale;
-        CropResult result = runCropOnFile(dir.file("source.jpg"), ours, settings);
+        CropResult result = runCropOnFile(c.source, ours, settings);
         ASSERT_TRUE(result.ok) << label << ": " << result.errorText;
         std::string command = "jpegtran -crop " + geometry + " -optimize -copy none " +
                               (c.grayscale ? "-grayscale " : "") + quoted(c.source) + " > " + quoted(theirs);
-        ASSERT_EQ(system(command.c_str()), 0) << command;
+        const int status = system(command.c_str());
+        // system() gives the tool's exit code in the second byte.
+        ASSERT_TRUE(status == 0 || (c.damaged && status == 2 << 8)) << command;
         ASSERT_EQ(system(("djpeg -pnm " + quoted(ours) + " > " + quoted(ours + ".pnm")).c_str()), 0) << label;
         ASSERT_EQ(system(("djpeg -pnm " + quoted(theirs) + " > " + quoted(theirs + ".pnm")).c_str()), 0) << label;
         std::vector<uint8_t> a = readFileBytes(ours + ".pnm");

@@ -6,6 +6,8 @@
 
 #include "common/WinHeaders.h"
 
+#include <sddl.h>
+
 #include <string>
 #include <vector>
 
@@ -22,6 +24,20 @@
 namespace {
 
 std::vector<uint8_t> readWide(const std::wstring& path) { return readFileBytes(u8(asText(path.c_str()))); }
+
+// The file's access list in the security descriptor language, or empty.
+std::wstring accessList(const std::wstring& path) {
+    std::vector<uint8_t> descriptor(4096);
+    DWORD needed = 0;
+    wchar_t* text = nullptr;
+    if (!GetFileSecurityW(path.c_str(), DACL_SECURITY_INFORMATION, descriptor.data(), 4096, &needed) ||
+        !ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor.data(), SDDL_REVISION_1,
+                                                              DACL_SECURITY_INFORMATION, &text, nullptr))
+        return std::wstring();
+    std::wstring list = text;
+    LocalFree(text);
+    return list;
+}
 
 // The program writes its settings at exit; the file a user of this Wine prefix had is put back after.
 class SaveWorkflow : public ::testing::Test {
@@ -95,12 +111,27 @@ TEST_F(SaveWorkflow, CropSavedOverTheOpenFileIsReloadedSoTheNextSaveDoesNotCropA
     EXPECT_EQ(saved.height, 150);
 }
 
+// The open picture is read-only (a CD, a write-protected card); the file it is saved over is hidden and
+// readable by its owner alone, and stays so.
 TEST_F(SaveWorkflow, SaveUnderAnotherNameKeepsTheOpenFileAndTheCrop) {
     startCropped();
+    ASSERT_TRUE(SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_READONLY));
     const std::vector<uint8_t> original = readWide(source);
     std::string other = folder.file("other.jpg");
     writeFileBytes(other, {1, 2, 3});
-    ASSERT_TRUE(saveToPath(asText(widePath(other).c_str())));
+    const std::wstring otherPath = widePath(other);
+    PSECURITY_DESCRIPTOR ownerOnly = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;OW)", SDDL_REVISION_1,
+                                                                     &ownerOnly, nullptr));
+    ASSERT_TRUE(SetFileSecurityW(otherPath.c_str(), DACL_SECURITY_INFORMATION, ownerOnly));
+    LocalFree(ownerOnly);
+    ASSERT_TRUE(SetFileAttributesW(otherPath.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    const std::wstring access = accessList(otherPath);
+    ASSERT_FALSE(access.empty());
+    ASSERT_TRUE(saveToPath(asText(otherPath.c_str())));
+    SetFileAttributesW(source.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(GetFileAttributesW(otherPath.c_str()) & FILE_ATTRIBUTE_HIDDEN, DWORD(FILE_ATTRIBUTE_HIDDEN));
+    EXPECT_EQ(accessList(otherPath), access);
     TestJpegContents saved = readTestJpeg(readFileBytes(other));
     ASSERT_TRUE(saved.ok);
     EXPECT_EQ(saved.width, 200);
