@@ -32,6 +32,8 @@ void outputSampling(const CropTransform* job, j_decompress_ptr decompressor, int
     }
 }
 
+}  // namespace
+
 // The library objects and everything else changed after setjmp live here, on the heap: locals changed
 // after setjmp are indeterminate after the jump, and the jump skips destructors.
 struct TransformRun {
@@ -47,6 +49,8 @@ struct TransformRun {
     bool decompressorCreated;
     bool compressorCreated;
 };
+
+namespace {
 
 // A frame header is cheap to forge: before the library allocates anything for the picture, refuse a scan
 // that cannot hold it, and a window the machine has no memory for (rather than paging it to its knees).
@@ -146,7 +150,8 @@ bool transcode(TransformRun* run) {
                                                         compressor->num_components));
     copySavedMarkers(decompressor, compressor, job->sourceWidth, job->sourceHeight);
     jpeg_finish_compress(compressor);
-    jpeg_finish_decompress(decompressor);
+    // Finishing the read frees the image pool, and with it the window's blocks that a held run keeps.
+    if (!job->holdCoefficients) jpeg_finish_decompress(decompressor);
     return true;
 }
 
@@ -210,10 +215,34 @@ bool runTransform(CropTransform* job, OsHandle* output, uint32_t sourceSize) {
     run->compressor.err = prepareLibraryErrorManager(&run->compressorErrors);
     run->compressor.client_data = &job->errorText;
     const bool ok = runDecompressor(run);
+    if (ok && job->holdCoefficients) {
+        releaseCropHold(job);
+        job->held = run;
+        return true;
+    }
     if (run->compressorCreated) jpeg_destroy_compress(&run->compressor);
     if (run->decompressorCreated) jpeg_destroy_decompress(&run->decompressor);
     free(run);
     return ok;
+}
+
+bool heldCrop(const CropTransform* job, HeldCrop* held) {
+    TransformRun* run = job->held;
+    if (!run) return false;
+    held->source = &run->decompressor;
+    held->output = &run->compressor;
+    held->arrays = &run->arrays;
+    held->sourceErrors = &run->decompressorErrors;
+    return true;
+}
+
+void releaseCropHold(CropTransform* job) {
+    TransformRun* run = job->held;
+    if (!run) return;
+    jpeg_destroy_compress(&run->compressor);
+    jpeg_destroy_decompress(&run->decompressor);
+    free(run);
+    job->held = nullptr;
 }
 
 void planCrop(CropTransform* job, j_decompress_ptr decompressor) {

@@ -45,7 +45,8 @@ void putBack(TextBuffer* kept, const char16_t* destination) {
 
 }  // namespace
 
-bool installOutputFile(const char16_t* output, const char16_t* destination, bool* existed) {
+bool installOutputFile(const char16_t* output, const char16_t* destination, bool* existed,
+                       const InstallCheck* check) {
     *existed = osFileExists(destination);
     if (*existed) {
         // A read-only destination, or one another program holds open, is refused before anything is made.
@@ -61,6 +62,7 @@ bool installOutputFile(const char16_t* output, const char16_t* destination, bool
         return false;
     }
     if (!osCopyFile(output, textChars(&beside.fresh))) return false;
+    if (check && !check->run(textChars(&beside.fresh), check->context)) return false;
     if (*existed) {
         if (!keepOldVersion(destination, textChars(&folder), &beside.kept)) return false;
         if (!osRecycleFile(destination)) {
