@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <jerror.h>
+
 #include "engine/CropTransform.h"
 #include "engine/ExifThumbnail.h"
 #include "engine/JpegIo.h"
@@ -15,13 +17,39 @@ namespace {
 
 constexpr uint32_t kExifIdentifierSize = 6;  // "Exif" 0 0
 
+// One component's coefficient array of a sequential reader: a single row group, compared with the held
+// blocks once the decoder has moved past it.
+struct StreamArray {
+    JDIMENSION blocksPerRow;
+    JDIMENSION maxAccess;
+    JBLOCKARRAY scratch;
+    JDIMENSION pendingRow;
+    JDIMENSION pendingCount;
+    JDIMENSION comparedTo;  // every row above it has been compared
+};
+
+// A sequential output's blocks are compared as they are decoded, so that reading back makes no second
+// copy of the window (the decoder of a progressive output needs its whole arrays: later scans refine).
+// The reader reaches this record through its progress field, the first member.
+struct StreamCompare {
+    jpeg_progress_mgr progress;
+    const HeldCrop* held;
+    StreamArray arrays[MAX_COMPONENTS];
+    int requested;
+    bool differs;
+    jvirt_barray_ptr (*libraryRequest)(j_common_ptr, int, boolean, JDIMENSION, JDIMENSION, JDIMENSION);
+    void (*libraryRealize)(j_common_ptr);
+    JBLOCKARRAY (*libraryAccess)(j_common_ptr, jvirt_barray_ptr, JDIMENSION, JDIMENSION, boolean);
+};
+
 // The reader and everything changed after setjmp live here, on the heap (the setjmp rule of
 // CropTransform.cpp).
 struct VerifyRun {
+    StreamCompare stream;
     jpeg_decompress_struct reader;
     LibraryErrorManager readerErrors;
     HeldCrop held;
-    CropTransform* job;
+    const CropTransform* job;
     const uint8_t* data;
     uint32_t size;
     bool created;
@@ -105,9 +133,14 @@ bool sameFrame(j_decompress_ptr reader, const CropTransform* job, const HeldCrop
     return true;
 }
 
-// Every block of every component against the blocks the compressor read, and each component's table
-// against the one its source component was quantized with.
-bool sameBlocks(j_decompress_ptr reader, jvirt_barray_ptr* arrays, const HeldCrop& held) {
+bool sameRow(const jpeg_component_info& component, const HeldCrop& held, int c, JDIMENSION row, JBLOCKROW read) {
+    JBLOCKROW kept = windowViewRow(held.arrays, c, row);
+    return kept && memcmp(read, kept, static_cast<size_t>(component.width_in_blocks) * sizeof(JBLOCK)) == 0;
+}
+
+// Each component's table against the one its source component was quantized with, and, unless they were
+// compared while they were read, every block against the blocks the compressor read.
+bool sameBlocks(j_decompress_ptr reader, jvirt_barray_ptr* arrays, const HeldCrop& held, bool streamed) {
     for (int c = 0; c < reader->num_components; c++) {
         const jpeg_component_info& component = reader->comp_info[c];
         const JQUANT_TBL* table = component.quant_table;
@@ -115,15 +148,104 @@ bool sameBlocks(j_decompress_ptr reader, jvirt_barray_ptr* arrays, const HeldCro
         if (!table || !expected || memcmp(table->quantval, expected->quantval, sizeof table->quantval) != 0) {
             return false;
         }
-        const size_t rowBytes = static_cast<size_t>(component.width_in_blocks) * sizeof(JBLOCK);
-        for (JDIMENSION row = 0; row < component.height_in_blocks; row++) {
+        for (JDIMENSION row = 0; !streamed && row < component.height_in_blocks; row++) {
             JBLOCKARRAY read =
                 (*reader->mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(reader), arrays[c], row, 1, FALSE);
-            JBLOCKROW kept = windowViewRow(held.arrays, c, row);
-            if (!kept || memcmp(read[0], kept, rowBytes) != 0) return false;
+            if (!sameRow(component, held, c, row, read[0])) return false;
         }
     }
     return true;
+}
+
+StreamCompare* streamOf(j_common_ptr object) { return reinterpret_cast<StreamCompare*>(object->progress); }
+
+StreamArray* streamArray(StreamCompare* stream, jvirt_barray_ptr handle) {
+    for (int c = 0; c < stream->requested; c++) {
+        if (reinterpret_cast<jvirt_barray_ptr>(&stream->arrays[c]) == handle) return &stream->arrays[c];
+    }
+    return nullptr;
+}
+
+void comparePending(j_decompress_ptr reader, StreamCompare* stream, int c) {
+    StreamArray* array = &stream->arrays[c];
+    const jpeg_component_info& component = reader->comp_info[c];
+    for (JDIMENSION i = 0; i < array->pendingCount; i++) {
+        const JDIMENSION row = array->pendingRow + i;
+        if (row < component.height_in_blocks && !sameRow(component, *stream->held, c, row, array->scratch[i])) {
+            stream->differs = true;
+        }
+    }
+    if (array->pendingCount && array->pendingRow + array->pendingCount > array->comparedTo) {
+        array->comparedTo = array->pendingRow + array->pendingCount;
+    }
+    array->pendingCount = 0;
+}
+
+jvirt_barray_ptr requestStream(j_common_ptr object, int pool, boolean preZero, JDIMENSION blocksPerRow,
+                               JDIMENSION rowCount, JDIMENSION maxAccess) {
+    StreamCompare* stream = streamOf(object);
+    const int c = stream->requested;
+    // The coefficient controller asks once per component, in order; anything else is the library's.
+    if (pool != JPOOL_IMAGE || c >= reinterpret_cast<j_decompress_ptr>(object)->num_components) {
+        return stream->libraryRequest(object, pool, preZero, blocksPerRow, rowCount, maxAccess);
+    }
+    stream->arrays[c] = StreamArray{blocksPerRow, maxAccess, nullptr, 0, 0, 0};
+    stream->requested = c + 1;
+    return reinterpret_cast<jvirt_barray_ptr>(&stream->arrays[c]);
+}
+
+void realizeStream(j_common_ptr object) {
+    StreamCompare* stream = streamOf(object);
+    stream->libraryRealize(object);
+    for (int c = 0; c < stream->requested; c++) {
+        StreamArray& array = stream->arrays[c];
+        if (!array.scratch) {
+            array.scratch = (*object->mem->alloc_barray)(object, JPOOL_IMAGE, array.blocksPerRow, array.maxAccess);
+        }
+    }
+}
+
+JBLOCKARRAY accessStream(j_common_ptr object, jvirt_barray_ptr handle, JDIMENSION startRow, JDIMENSION numRows,
+                         boolean writable) {
+    StreamCompare* stream = streamOf(object);
+    StreamArray* array = streamArray(stream, handle);
+    if (!array) return stream->libraryAccess(object, handle, startRow, numRows, writable);
+    if (!array->scratch || numRows == 0 || numRows > array->maxAccess) ERREXIT(object, JERR_BAD_VIRTUAL_ACCESS);
+    comparePending(reinterpret_cast<j_decompress_ptr>(object), stream, static_cast<int>(array - stream->arrays));
+    // The decoder writes only the coefficients it finds: the rest must read as zeros.
+    for (JDIMENSION i = 0; i < numRows; i++) {
+        memset(array->scratch[i], 0, static_cast<size_t>(array->blocksPerRow) * sizeof(JBLOCK));
+    }
+    array->pendingRow = startRow;
+    array->pendingCount = numRows;
+    return array->scratch;
+}
+
+void monitorNothing(j_common_ptr) {}
+
+void ignoreMessage(j_common_ptr) {}
+
+void installStream(j_decompress_ptr reader, StreamCompare* stream, const HeldCrop* held) {
+    stream->progress.progress_monitor = monitorNothing;
+    stream->held = held;
+    reader->progress = &stream->progress;
+    jpeg_memory_mgr* memory = reader->mem;
+    stream->libraryRequest = memory->request_virt_barray;
+    stream->libraryRealize = memory->realize_virt_arrays;
+    stream->libraryAccess = memory->access_virt_barray;
+    memory->request_virt_barray = requestStream;
+    memory->realize_virt_arrays = realizeStream;
+    memory->access_virt_barray = accessStream;
+}
+
+// After the read: the last groups compared, and every row of every component reached.
+bool streamedSame(j_decompress_ptr reader, StreamCompare* stream) {
+    if (stream->requested != reader->num_components) return false;
+    for (int c = 0; c < stream->requested; c++) {
+        comparePending(reader, stream, c);
+        if (stream->arrays[c].comparedTo < reader->comp_info[c].height_in_blocks) return false;
+    }
+    return !stream->differs;
 }
 
 // Steps between creating and destroying the reader; holds nothing with a destructor.
@@ -133,8 +255,11 @@ bool compareWithHeld(VerifyRun* run) {
     for (int n = 0; n < 16; n++) jpeg_save_markers(reader, JPEG_APP0 + n, 0xFFFF);
     jpeg_save_markers(reader, JPEG_COM, 0xFFFF);
     if (jpeg_read_header(reader, TRUE) != JPEG_HEADER_OK || !sameFrame(reader, run->job, run->held)) return false;
+    const bool streamed = !reader->progressive_mode;
+    if (streamed) installStream(reader, &run->stream, &run->held);
     jvirt_barray_ptr* arrays = jpeg_read_coefficients(reader);
-    return arrays && sameBlocks(reader, arrays, run->held) && sameSegments(reader, run->held);
+    return arrays && (!streamed || streamedSame(reader, &run->stream)) &&
+           sameBlocks(reader, arrays, run->held, streamed) && sameSegments(reader, run->held);
 }
 
 bool runReader(VerifyRun* run) {
@@ -153,7 +278,7 @@ bool runWithHeld(VerifyRun* run) {
 
 }  // namespace
 
-bool verifySavedFile(CropTransform* job, const char16_t* path) {
+bool verifySavedFile(const CropTransform* job, const char16_t* path) {
     auto* run = static_cast<VerifyRun*>(calloc(1, sizeof(VerifyRun)));
     if (!run) return false;
     bool same = false;
@@ -165,6 +290,8 @@ bool verifySavedFile(CropTransform* job, const char16_t* path) {
     }
     if (run->size != 0) {
         run->reader.err = prepareLibraryErrorManager(&run->readerErrors);
+        // A damaged file's warnings are the mismatch the caller reports, not messages of their own.
+        run->readerErrors.base.output_message = ignoreMessage;
         run->reader.client_data = nullptr;
         same = runWithHeld(run);
         if (run->created) jpeg_destroy_decompress(&run->reader);

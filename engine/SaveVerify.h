@@ -8,7 +8,7 @@ struct CropTransform;
 // Maps `path` afresh and compares it with what `job` holds (holdCoefficients). True when every block of
 // every component, every table in use and every copied segment matches; false also when the file cannot
 // be read or `job` holds nothing.
-bool verifySavedFile(CropTransform* job, const char16_t* path);
+bool verifySavedFile(const CropTransform* job, const char16_t* path);
 
 // A save's check of the file beside its destination (the InstallCheck of installOutputFile).
 struct SavedFileCheck {
