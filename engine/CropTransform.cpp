@@ -189,7 +189,8 @@ bool transformFile(CropTransform* job, const char16_t* sourcePath, const char16_
     return ok;
 }
 
-// The library work runs on a heap record (TransformRun); both objects are destroyed on every path.
+// The library work runs on a heap record (TransformRun); both objects are destroyed on every path but a
+// held success.
 bool runTransform(CropTransform* job, OsHandle* output, uint32_t sourceSize) {
     job->onExif = ignoreExif;
     job->stopAfterExif = stopAtFirstExif;

@@ -53,7 +53,6 @@ struct HeldCrop {
     LibraryErrorManager* sourceErrors = nullptr;
 };
 
-
 // Writes the cropped picture of `sourcePath` to `outputPath`. The caller sets markerCopyMode,
 // saveGrayscale, isProgressive (write progressive), cropEnabled and crop. False on failure: errorCode
 // 50004/50005, or 50000 with the library's message in errorText. A partial output is left for the
@@ -63,7 +62,8 @@ bool transformFile(CropTransform* job, const char16_t* sourcePath, const char16_
 bool heldCrop(const CropTransform* job, HeldCrop* held);
 // Destroys what holdCoefficients kept; nothing when nothing is held.
 void releaseCropHold(CropTransform* job);
-// The library sequence over the mapped source; both library objects are destroyed on every path.
+// The library sequence over the mapped source; both library objects are destroyed on every path, except
+// after a successful run that holdCoefficients keeps in `held`.
 bool runTransform(CropTransform* job, OsHandle* output, uint32_t sourceSize);
 // After jpeg_read_header: output size, grid and window origin; raises JERR_BAD_CROP_SPEC on a bad window.
 void planCrop(CropTransform* job, j_decompress_ptr decompressor);
