@@ -580,6 +580,7 @@ const std::vector<ThumbnailCase>& quadrantCases() {
         {"grey, bottom right, odd size", JCS_GRAYSCALE, 1, 1, false, window(870, 582, 333, 221), false, 3.5},
         {"CMYK, across the middle", JCS_CMYK, 1, 1, false, window(413, 250, 600, 400), false, 3.5},
         {"CMYK, whole picture", JCS_CMYK, 1, 1, false, whole, false, 3.5},
+        {"YCCK, across the middle", JCS_YCCK, 2, 2, false, window(413, 250, 600, 400), false, 3.5},
     };
     return cases;
 }
