@@ -51,6 +51,10 @@ bool parseOption(int count, const char16_t* const* arguments, int* index, CliOpt
         options->progressive = true;
         return true;
     }
+    if (same(name, "--no-verify")) {
+        options->verify = false;
+        return true;
+    }
     if (same(name, "--info")) {
         if (options->action != CliAction::Help) options->action = CliAction::Info;
         return true;
@@ -140,7 +144,7 @@ void parseCliOptions(int count, const char16_t* const* arguments, CliOptions* op
 
 const char* cliUsageText() {
     return "usage: trimwell-crop [--crop WxH+X+Y] [--grayscale] [--progressive] [--markers none|comments|all]\n"
-           "                     INPUT OUTPUT\n"
+           "                     [--no-verify] INPUT OUTPUT\n"
            "       trimwell-crop --info INPUT\n"
            "       trimwell-crop --bmp OUT.bmp INPUT\n"
            "\n"
@@ -153,6 +157,7 @@ const char* cliUsageText() {
            "  --progressive    write a progressive JPEG (default: sequential)\n"
            "  --markers MODE   source segments to keep: none, comments, or all (default: all; Exif pixel\n"
            "                   sizes are set to the new size)\n"
+           "  --no-verify      do not read the new file back to compare it with the picture's blocks\n"
            "  --info           print width, height, bits, components, grid, progressive, exif and thumbnail\n"
            "                   (its length in bytes, or none) of INPUT, one \"key value\" per line\n"
            "  --bmp OUT.bmp    write the picture as the program shows it, as a Windows bitmap file\n"
@@ -161,5 +166,6 @@ const char* cliUsageText() {
            "With --markers all, a crop (or a grayscale copy of a colour picture) gets a new Exif thumbnail made\n"
            "from the cropped picture.\n"
            "\n"
-           "OUTPUT is replaced only when the new file is complete. Exit status: 0 done, 1 failed, 2 bad usage.\n";
+           "OUTPUT is replaced only when the new file is complete and, read back from the disk, holds exactly the\n"
+           "blocks, tables and segments it was written with. Exit status: 0 done, 1 failed, 2 bad usage.\n";
 }

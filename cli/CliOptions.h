@@ -20,6 +20,7 @@ struct CliOptions {
     CropRequest crop;
     bool grayscale = false;
     bool progressive = false;
+    bool verify = true;  // read OUTPUT back and compare it before it replaces anything
     int32_t markerCopyMode = kCopyAllMarkers;
     const char16_t* input = nullptr;  // point into the argument list
     const char16_t* output = nullptr;

@@ -5,14 +5,14 @@
 
 #include "common/PathUtil.h"
 #include "engine/BitmapFile.h"
+#include "engine/CropThumbnail.h"
 #include "engine/DecodedImage.h"
 #include "engine/ExifThumbnail.h"
 #include "engine/FileInstall.h"
 #include "engine/LoadPicture.h"
 #include "engine/OsFile.h"
 #include "engine/PictureInfo.h"
-#include "engine/ReducedDecode.h"
-#include "engine/SaveWorkflow.h"
+#include "engine/SaveVerify.h"
 
 namespace {
 
@@ -41,30 +41,18 @@ bool outputFolder(const char16_t* output, TextBuffer* folder) {
 }
 
 // As the program's save does, the new thumbnail shows the window the engine wrote (its origin moved to
-// the output's grid), but from a reduced decode of that window of the source alone: a full decode costs
-// more than the crop itself. A failure keeps the old thumbnail.
+// the output's grid), but from the blocks the crop still holds: a decode costs more than the crop itself.
+// A failure keeps the old thumbnail.
 void regenerateThumbnail(const CliOptions* options, const CropTransform* job, const char16_t* output) {
-    SaveSettings settings;
-    settings.markerCopyMode = options->markerCopyMode;
-    settings.saveGrayscale = options->grayscale;
-    settings.cropApplied = options->cropEnabled;
-    if (settings.markerCopyMode != kCopyAllMarkers || !(settings.cropApplied || settings.saveGrayscale)) return;
+    HeldCrop held;
+    if (options->markerCopyMode != kCopyAllMarkers || !heldCrop(job, &held)) return;
+    // A grayscale copy of a grey picture keeps its thumbnail, as the program's save decides.
+    if (!options->cropEnabled && !(options->grayscale && held.source->num_components != 1)) return;
     // Only when there is a thumbnail to renew.
     bool hasExif = false;
     uint32_t thumbnailBytes = 0;
     if (!readExifThumbnailInfo(output, &hasExif, &thumbnailBytes) || thumbnailBytes == 0) return;
-    // Without a crop the window is the whole picture.
-    const uint32_t left = job->cropColumns * job->cellWidth;
-    const uint32_t top = job->cropRows * job->cellHeight;
-    const PixelRect window = {left, top, left + job->outputWidth - 1, top + job->outputHeight - 1};
-    ReducedDecode decode;
-    DecodedImage* reduced =
-        prepareThumbnailDecode(&decode, window) ? decodeReducedWindow(&decode, options->input) : nullptr;
-    // A grayscale copy of a grey picture keeps its thumbnail, as the program's save decides.
-    if (thumbnailNeeded(settings, reduced))
-        regenerateReducedThumbnail(output, reduced, &decode, settings.saveGrayscale);
-    freeDecodedImage(reduced);
-    textFree(&decode.errorText);
+    regenerateThumbnailFromCrop(job, output, options->grayscale);
 }
 
 }  // namespace
@@ -127,6 +115,8 @@ int runCropCommand(const CliOptions* options) {
     job.isProgressive = options->progressive;
     job.cropEnabled = options->cropEnabled;
     job.crop = options->crop;
+    // The thumbnail and the check both read what the crop made the output of.
+    job.holdCoefficients = 1;
     if (!transformFile(&job, options->input, textChars(&temporary))) {
         osDeleteFile(textChars(&temporary));
         if (job.errorCode == kEngineCannotCreate) {
@@ -141,6 +131,13 @@ int runCropCommand(const CliOptions* options) {
         return kCliFailed;
     }
     regenerateThumbnail(options, &job, textChars(&temporary));
+    const bool matches = !options->verify || verifySavedFile(&job, textChars(&temporary));
+    releaseCropHold(&job);
+    if (!matches) {
+        osDeleteFile(textChars(&temporary));
+        printCliError(options->output, u"The saved picture does not match the original; nothing was replaced.");
+        return kCliFailed;
+    }
     // OUTPUT keeps its access (a new one gets a new file's), and the file is on the disk before the rename.
     if (!installFileBeside(textChars(&temporary), options->output)) {
         osDeleteFile(textChars(&temporary));

@@ -40,6 +40,8 @@ void outputSampling(const CropTransform* job, j_decompress_ptr decompressor, int
     }
 }
 
+}  // namespace
+
 // The library objects and everything else changed after setjmp live here, on the heap: locals changed
 // after setjmp are indeterminate after the jump, and the jump skips destructors.
 struct TransformRun {
@@ -55,6 +57,8 @@ struct TransformRun {
     bool decompressorCreated;
     bool compressorCreated;
 };
+
+namespace {
 
 // A frame header is cheap to forge: before the library allocates anything for the picture, refuse a scan
 // that cannot hold it, and a window the machine has no memory for (rather than paging it to its knees).
@@ -154,7 +158,8 @@ bool transcode(TransformRun* run) {
                                                         compressor->num_components));
     copySavedMarkers(decompressor, compressor, job->sourceWidth, job->sourceHeight);
     jpeg_finish_compress(compressor);
-    jpeg_finish_decompress(decompressor);
+    // Finishing the read frees the image pool, and with it the window's blocks that a held run keeps.
+    if (!job->holdCoefficients) jpeg_finish_decompress(decompressor);
     return true;
 }
 
@@ -196,7 +201,8 @@ bool transformFile(CropTransform* job, const char16_t* sourcePath, const char16_
     return ok;
 }
 
-// The library work runs on a heap record (TransformRun); both objects are destroyed on every path.
+// The library work runs on a heap record (TransformRun); both objects are destroyed on every path but a
+// held success.
 bool runTransform(CropTransform* job, OsHandle* output, uint32_t sourceSize) {
     job->onExif = ignoreExif;
     job->stopAfterExif = stopAtFirstExif;
@@ -222,10 +228,34 @@ bool runTransform(CropTransform* job, OsHandle* output, uint32_t sourceSize) {
     run->compressor.err = prepareLibraryErrorManager(&run->compressorErrors);
     run->compressor.client_data = &job->errorText;
     const bool ok = runDecompressor(run);
+    if (ok && job->holdCoefficients) {
+        releaseCropHold(job);
+        job->held = run;
+        return true;
+    }
     if (run->compressorCreated) jpeg_destroy_compress(&run->compressor);
     if (run->decompressorCreated) jpeg_destroy_decompress(&run->decompressor);
     free(run);
     return ok;
+}
+
+bool heldCrop(const CropTransform* job, HeldCrop* held) {
+    TransformRun* run = job->held;
+    if (!run) return false;
+    held->source = &run->decompressor;
+    held->output = &run->compressor;
+    held->arrays = &run->arrays;
+    held->sourceErrors = &run->decompressorErrors;
+    return true;
+}
+
+void releaseCropHold(CropTransform* job) {
+    TransformRun* run = job->held;
+    if (!run) return;
+    jpeg_destroy_compress(&run->compressor);
+    jpeg_destroy_decompress(&run->decompressor);
+    free(run);
+    job->held = nullptr;
 }
 
 void planCrop(CropTransform* job, j_decompress_ptr decompressor) {

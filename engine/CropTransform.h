@@ -12,6 +12,10 @@
 #include "engine/CropRequest.h"
 #include "engine/JpegFile.h"
 
+struct LibraryErrorManager;
+struct TransformRun;
+struct WindowArrays;
+
 enum MarkerCopyMode : int32_t {
     kCopyNoMarkers = 0,
     kCopyComments = 1,
@@ -35,6 +39,18 @@ struct CropTransform : JpegFile {
     uint32_t cropRows = 0;
     uint32_t cellWidth = 0;  // one grid cell (iMCU) in pixels
     uint32_t cellHeight = 0;
+    uint8_t holdCoefficients = 0;  // after a successful run, keep what the output was made of (releaseCropHold)
+    TransformRun* held = nullptr;
+};
+
+// What a held run still has for reading its output back: the source's header, latched quantization
+// tables and saved segments (the Exif one as written), the output's parameters, and the window's blocks.
+// Their library errors jump to `sourceErrors`, whose jump point the reader sets again.
+struct HeldCrop {
+    j_decompress_ptr source = nullptr;
+    j_compress_ptr output = nullptr;
+    WindowArrays* arrays = nullptr;
+    LibraryErrorManager* sourceErrors = nullptr;
 };
 
 // Writes the cropped picture of `sourcePath` to `outputPath`. The caller sets markerCopyMode,
@@ -42,7 +58,12 @@ struct CropTransform : JpegFile {
 // 50004/50005, or 50000 with the library's message in errorText. A partial output is left for the
 // caller to delete.
 bool transformFile(CropTransform* job, const char16_t* sourcePath, const char16_t* outputPath);
-// The library sequence over the mapped source; both library objects are destroyed on every path.
+// False when the job holds nothing.
+bool heldCrop(const CropTransform* job, HeldCrop* held);
+// Destroys what holdCoefficients kept; nothing when nothing is held.
+void releaseCropHold(CropTransform* job);
+// The library sequence over the mapped source; both library objects are destroyed on every path, except
+// after a successful run that holdCoefficients keeps in `held`.
 bool runTransform(CropTransform* job, OsHandle* output, uint32_t sourceSize);
 // After jpeg_read_header: output size, grid and window origin; raises JERR_BAD_CROP_SPEC on a bad window.
 void planCrop(CropTransform* job, j_decompress_ptr decompressor);

@@ -83,7 +83,8 @@ bool destinationIsFree(const char16_t* destination) {
     return true;
 }
 
-bool installOutputFile(const char16_t* output, const char16_t* destination, bool* existed) {
+bool installOutputFile(const char16_t* output, const char16_t* destination, bool* existed,
+                       const InstallCheck* check) {
     *existed = osFileExists(destination);
     // Refused before anything is made.
     if (*existed && !destinationIsFree(destination)) return false;
@@ -91,6 +92,7 @@ bool installOutputFile(const char16_t* output, const char16_t* destination, bool
     BesideFiles beside;
     if (!folderOf(destination, &folder)) return false;
     if (!copyBeside(output, textChars(&folder), &beside.fresh)) return false;
+    if (check && !check->run(textChars(&beside.fresh), check->context)) return false;
     if (!osTakeAccessOf(destination, textChars(&beside.fresh))) return false;
     // The new file is complete and on the disk; the old version has not been touched yet.
     const bool recycles = *existed && osRecyclesReplacedFiles();

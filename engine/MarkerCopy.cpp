@@ -52,6 +52,10 @@ bool markerDataBeginsWith(const jpeg_saved_marker_ptr marker, const char* identi
     return marker->data_length >= identifierLength && memcmp(marker->data, identifier, identifierLength) == 0;
 }
 
+bool markerIsCopied(j_decompress_ptr decompressor, j_compress_ptr compressor, const jpeg_saved_marker_ptr marker) {
+    return !isDuplicateOfLibraryMarker(compressor, marker) && !isInvalidInOutput(decompressor, compressor, marker);
+}
+
 // The Exif pixel size of a cropped output is that of the first APP1 that is Exif, wherever it stands:
 // photo-management software often puts an XMP APP1 first.
 void copySavedMarkers(j_decompress_ptr decompressor, j_compress_ptr compressor, uint32_t sourceWidth,
@@ -59,9 +63,7 @@ void copySavedMarkers(j_decompress_ptr decompressor, j_compress_ptr compressor, 
     const bool resized = compressor->jpeg_width != sourceWidth || compressor->jpeg_height != sourceHeight;
     bool exifSeen = false;
     for (jpeg_saved_marker_ptr marker = decompressor->marker_list; marker; marker = marker->next) {
-        if (isDuplicateOfLibraryMarker(compressor, marker) || isInvalidInOutput(decompressor, compressor, marker)) {
-            continue;
-        }
+        if (!markerIsCopied(decompressor, compressor, marker)) continue;
         if (!exifSeen && marker->marker == JPEG_APP0 + 1 && markerDataBeginsWith(marker, "Exif\0\0", 6)) {
             exifSeen = true;
             if (resized) {

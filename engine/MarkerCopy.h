@@ -14,6 +14,9 @@
 void copySavedMarkers(j_decompress_ptr decompressor, j_compress_ptr compressor, uint32_t sourceWidth,
                       uint32_t sourceHeight);
 
+// Whether copySavedMarkers writes `marker` to the output `compressor` was set up for.
+bool markerIsCopied(j_decompress_ptr decompressor, j_compress_ptr compressor, const jpeg_saved_marker_ptr marker);
+
 // Rewrites PixelXDimension/PixelYDimension of the Exif IFD as LONG values, in place. `tiff` is the
 // TIFF header and what follows (the Exif segment after "Exif\0\0"), `length` its size in bytes. Data
 // that does not pass every check is left as it is.

@@ -3,12 +3,15 @@
 #include "engine/OsFile.h"
 
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
 // One countdown per operation; the process-wide fault record of the tests.
 struct OsFaults {
     int remaining[static_cast<int>(OsStep::Count)];
+    int flipInWrite;
+    uint32_t flipFromEnd;
 };
 OsFaults gOsFaults;
 
@@ -24,6 +27,23 @@ bool osStepFails(OsStep step) {
     int& remaining = gOsFaults.remaining[static_cast<int>(step)];
     if (remaining <= 0) return false;
     return --remaining == 0;
+}
+
+void osFlipBitInNthWrite(int n, uint32_t fromEnd) {
+    gOsFaults.flipInWrite = n;
+    gOsFaults.flipFromEnd = fromEnd;
+}
+
+bool osWriteDamaged(OsHandle file, const void* data, uint32_t bytes, bool* written) {
+    if (gOsFaults.flipInWrite <= 0 || --gOsFaults.flipInWrite != 0 || bytes == 0) return false;
+    auto* copy = static_cast<uint8_t*>(malloc(bytes));
+    if (!copy) return false;
+    memcpy(copy, data, bytes);
+    const uint32_t fromEnd = gOsFaults.flipFromEnd < bytes ? gOsFaults.flipFromEnd : bytes - 1;
+    copy[bytes - 1 - fromEnd] ^= 0x10;
+    *written = osWriteFile(file, copy, bytes);
+    free(copy);
+    return true;
 }
 
 bool osCopyFile(const char16_t* from, const char16_t* to) {

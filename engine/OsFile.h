@@ -90,3 +90,10 @@ void osFailNth(OsStep step, int n);
 void osClearFaults();
 // Counts one call of `step`; true when it is the one chosen to fail.
 bool osStepFails(OsStep step);
+// Fault injection for tests: the n-th osWriteFile from now reports success but delivers its data with
+// one bit flipped, `fromEnd` bytes before the end of that write (as a failing card, cable or memory
+// does). 0 turns it off; osClearFaults too.
+void osFlipBitInNthWrite(int n, uint32_t fromEnd);
+// Counts one write; when it is the chosen one, writes the damaged copy itself and returns true, with
+// `*written` what that write gave.
+bool osWriteDamaged(OsHandle file, const void* data, uint32_t bytes, bool* written);

@@ -123,6 +123,8 @@ void osReleaseMappedPages(uint8_t* view, uint32_t size) {
 }
 
 bool osWriteFile(OsHandle file, const void* data, uint32_t bytes) {
+    bool damagedWritten = false;
+    if (osWriteDamaged(file, data, bytes, &damagedWritten)) return damagedWritten;
     if (osStepFails(OsStep::Write)) {
         errno = ENOSPC;
         return false;

@@ -251,6 +251,19 @@ jvirt_barray_ptr* makeWindowViews(j_decompress_ptr decompressor, j_compress_ptr 
     return handles;
 }
 
+JBLOCKROW windowViewRow(WindowArrays* arrays, int component, JDIMENSION row) {
+    if (component < 0 || component >= arrays->viewCount) return nullptr;
+    const WindowView* view = arrays->views[component];
+    if (view->librarySource) {
+        return arrays->libraryAccess(arrays->decompressor, view->librarySource, row + view->rowOffset, 1, FALSE)[0] +
+               view->columnOffset;
+    }
+    const WindowArray* array = view->source;
+    const JDIMENSION at = row + view->rowOffset;
+    if (!isStored(array, at) || view->columnOffset < array->kept.firstColumn) return nullptr;
+    return array->rows[at - array->kept.firstRow] + (view->columnOffset - array->kept.firstColumn);
+}
+
 uint64_t windowArraysBytes(j_decompress_ptr decompressor, const WindowPlan* plans, int planCount, bool keepFromTop,
                            JDIMENSION frameHeight) {
     uint64_t blocks = 0;

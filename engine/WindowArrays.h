@@ -63,6 +63,9 @@ void settleWindowArrays(j_decompress_ptr decompressor);
 // the origin of `plans[c]`. Installs the compressor's access method.
 jvirt_barray_ptr* makeWindowViews(j_decompress_ptr decompressor, j_compress_ptr compressor, jvirt_barray_ptr* sources,
                                   const WindowPlan* plans, int count);
+// Row `row` of the view of output component `component`: the blocks the compressor read for that row, which
+// stay as long as the decompressor's image pool. Null when the view holds no such row.
+JBLOCKROW windowViewRow(WindowArrays* arrays, int component, JDIMENSION row);
 // Bytes the kept blocks and scratch groups take for the frame read by `decompressor` (after
 // jpeg_read_header) when it is read down to pixel row `frameHeight`: the memory check before anything
 // is allocated.

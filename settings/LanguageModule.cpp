@@ -12,7 +12,7 @@ const char16_t* defaultLanguageName(uint16_t uiLanguage) { return uiLanguage == 
 
 ErrorBoxTexts errorBoxTexts(uint32_t id) {
     ErrorBoxTexts texts;
-    if (id > TXT_ERROR_CAPTION && id <= TXT_ERROR_COPY_FAILED) {
+    if (id > TXT_ERROR_CAPTION && id <= TXT_ERROR_SAVE_MISMATCH) {
         texts.captionId = TXT_ERROR_CAPTION;
         texts.messageId = id;
     } else if (id >= TXT_JPEG_ERROR_FIRST && id <= TXT_JPEG_ERROR_PLAIN_LAST) {

@@ -1,5 +1,6 @@
 // The open and save commands around the engine. A save writes a complete temporary file first; the
-// engine's installOutputFile then puts it in place without ever leaving the destination damaged or gone.
+// engine's installOutputFile then puts it in place without ever leaving the destination damaged or gone,
+// once the copy beside the destination has been read back and found to hold what the crop was made of.
 #include "shell/SaveWorkflow.h"
 
 #include "common/WinHeaders.h"
@@ -13,6 +14,7 @@
 #include "common/PathUtil.h"
 #include "engine/FileInstall.h"
 #include "engine/OsFile.h"
+#include "engine/SaveVerify.h"
 #include "engine/SaveWorkflow.h"
 #include "settings/LanguageModule.h"
 #include "settings/Settings.h"
@@ -29,6 +31,7 @@ constexpr int kDialogPathChars = 260;
 constexpr uint32_t kNoTemporaryFile = 30006;
 constexpr uint32_t kNoTransformMemory = 30001;
 constexpr uint32_t kCopyFailed = 30007;
+constexpr uint32_t kSavedFileDiffers = TXT_ERROR_SAVE_MISMATCH;
 
 // The one entry of both dialogs' type list: the text of 21000, then "*.jpg;*.jpe;*.jpeg", each part
 // ending in a null, and a closing null.
@@ -156,13 +159,19 @@ bool saveToPath(const char16_t* destination) {
         showErrorMessage(kNoTemporaryFile);
         return false;
     }
-    const bool saved = saveWithEngine(textChars(&temporary)) && installSavedFile(textChars(&temporary), destination);
+    SavedFileCheck check;
+    const bool saved =
+        saveWithEngine(textChars(&temporary), &check) && installSavedFile(textChars(&temporary), destination, &check);
+    if (check.job) {
+        releaseCropHold(check.job);
+        delete check.job;
+    }
     osDeleteFile(textChars(&temporary));
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
     return saved;
 }
 
-bool saveWithEngine(const char16_t* outputPath) {
+bool saveWithEngine(const char16_t* outputPath, SavedFileCheck* check) {
     auto* job = new (std::nothrow) CropTransform;
     if (!job) {
         showErrorMessage(kNoTransformMemory);
@@ -174,6 +183,7 @@ bool saveWithEngine(const char16_t* outputPath) {
     settings.saveProgressive = gSettings.saveProgressive;
     settings.cropApplied = appState.cropApplied;
     settings.crop = appState.cropRequest;
+    job->holdCoefficients = check ? 1 : 0;
     const bool saved = runSaveEngine(job, textChars(&appState.currentPath), outputPath, settings, appState.picture);
     if (!saved) {
         const int32_t message = saveFailureMessage(job);
@@ -182,14 +192,19 @@ bool saveWithEngine(const char16_t* outputPath) {
     }
     closeMapped(job);
     textFree(&job->errorText);
-    delete job;
+    if (saved && check) {
+        check->job = job;
+    } else {
+        delete job;
+    }
     return saved;
 }
 
-bool installSavedFile(const char16_t* temporaryPath, const char16_t* destination) {
+bool installSavedFile(const char16_t* temporaryPath, const char16_t* destination, SavedFileCheck* check) {
     bool existed = false;
-    if (!installOutputFile(temporaryPath, destination, &existed)) {
-        showErrorMessage(kCopyFailed);
+    InstallCheck readBack = {checkSavedFile, check};
+    if (!installOutputFile(temporaryPath, destination, &existed, check ? &readBack : nullptr)) {
+        showErrorMessage(check && check->mismatch ? kSavedFileDiffers : kCopyFailed);
         return false;
     }
     appState.documentModified = false;

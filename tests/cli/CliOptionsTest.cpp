@@ -31,7 +31,7 @@ std::u16string problemOf(const std::vector<std::u16string>& arguments) {
 TEST(CliOptions, EveryOptionReachesTheRecord) {
     Parsed parsed;
     parse(&parsed, {u"--crop", u"100x80+20+10", u"--grayscale", u"in.jpg", u"--progressive", u"--markers",
-                    u"comments", u"out.jpg"});
+                    u"comments", u"--no-verify", u"out.jpg"});
     const CliOptions& options = parsed.options;
     EXPECT_EQ(options.action, CliAction::Crop);
     EXPECT_TRUE(options.cropEnabled);
@@ -42,6 +42,7 @@ TEST(CliOptions, EveryOptionReachesTheRecord) {
     EXPECT_TRUE(options.grayscale);
     EXPECT_TRUE(options.progressive);
     EXPECT_EQ(options.markerCopyMode, kCopyComments);
+    EXPECT_FALSE(options.verify);
     EXPECT_EQ(std::u16string(options.input), u"in.jpg");
     EXPECT_EQ(std::u16string(options.output), u"out.jpg");
 }
@@ -53,6 +54,7 @@ TEST(CliOptions, DefaultsCopyTheWholePictureWithAllMarkers) {
     EXPECT_FALSE(parsed.options.cropEnabled);
     EXPECT_FALSE(parsed.options.grayscale);
     EXPECT_FALSE(parsed.options.progressive);
+    EXPECT_TRUE(parsed.options.verify);
     EXPECT_EQ(parsed.options.markerCopyMode, kCopyAllMarkers);
     Parsed none;
     parse(&none, {u"--markers", u"none", u"a.jpg", u"b.jpg"});

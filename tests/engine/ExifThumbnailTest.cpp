@@ -8,6 +8,7 @@
 #include <string>
 
 #include "CropTestSupport.h"
+#include "engine/CropThumbnail.h"
 #include "engine/DecodedImage.h"
 #include "engine/ImageOps.h"
 #include "engine/LoadPicture.h"
@@ -553,17 +554,14 @@ TestPixels thumbnailTheShownWay(const std::string& source, const std::string& ou
     return decodeTestJpeg(exifThumbnail(readFileBytes(output)), grayscale ? JCS_GRAYSCALE : JCS_EXT_BGR);
 }
 
-}  // namespace
 
-// Four coloured quadrants split off-centre: a window in the wrong place, a swapped axis or a wrong colour
-// conversion gives a thumbnail far from the one the program makes from the displayed picture. The two are
-// not the same bytes (a scaled decode is not an average of full pixels), but close.
-TEST(ExifThumbnail, ThumbnailFromAReducedDecodeOfTheWindowMatchesTheShownPicturesOne) {
-    const uint32_t width = 1203, height = 803;
+// Four coloured quadrants split off-centre, in each kind of source, cut at the split, across it, at the
+// edges and whole.
+const std::vector<ThumbnailCase>& quadrantCases() {
     const CropSettings whole;
     // A picture's decode reduced to 2/8 to 7/8 is not a box average near hard edges (1/8 is): a
     // thumbnail only six rows high across the split shows that most.
-    const ThumbnailCase cases[] = {
+    static const std::vector<ThumbnailCase> cases = {
         {"4:2:0, across the middle", JCS_YCbCr, 2, 2, false, window(413, 250, 600, 400), false, 3.5},
         {"4:2:0, whole picture", JCS_YCbCr, 2, 2, false, whole, false, 3.5},
         {"4:2:0, one block at the split", JCS_YCbCr, 2, 2, false, window(504, 304, 8, 8), false, 0},
@@ -582,24 +580,40 @@ TEST(ExifThumbnail, ThumbnailFromAReducedDecodeOfTheWindowMatchesTheShownPicture
         {"grey, bottom right, odd size", JCS_GRAYSCALE, 1, 1, false, window(870, 582, 333, 221), false, 3.5},
         {"CMYK, across the middle", JCS_CMYK, 1, 1, false, window(413, 250, 600, 400), false, 3.5},
         {"CMYK, whole picture", JCS_CMYK, 1, 1, false, whole, false, 3.5},
+        {"YCCK, across the middle", JCS_YCCK, 2, 2, false, window(413, 250, 600, 400), false, 3.5},
     };
+    return cases;
+}
+
+// The quadrant picture of a case, `scale` times its 1203 × 803 pixels, with an Exif thumbnail to renew.
+TestJpegOptions quadrantPicture(const ThumbnailCase& c, uint32_t scale) {
+    TestJpegOptions options;
+    options.width = int(1203 * scale);
+    options.height = int(803 * scale);
+    options.colorSpace = c.space;
+    options.hSamp = c.hSamp;
+    options.vSamp = c.vSamp;
+    options.progressive = c.progressive;
+    options.writeJfif = false;
+    options.splitX = int(507 * scale);
+    options.splitY = int(311 * scale);
+    options.quadrants = {{220, 40, 40, 30}, {40, 200, 60, 90}, {50, 60, 210, 0}, {230, 210, 40, 160}};
+    ExifOptions exif;
+    exif.thumbnail = oldThumbnail();
+    options.markers = {exifMarker(exif)};
+    return options;
+}
+}  // namespace
+
+// Four coloured quadrants split off-centre: a window in the wrong place, a swapped axis or a wrong colour
+// conversion gives a thumbnail far from the one the program makes from the displayed picture. The two are
+// not the same bytes (a scaled decode is not an average of full pixels), but close.
+TEST(ExifThumbnail, ThumbnailFromAReducedDecodeOfTheWindowMatchesTheShownPicturesOne) {
+    const uint32_t width = 1203, height = 803;
     TempDir dir;
-    for (const ThumbnailCase& c : cases) {
+    for (const ThumbnailCase& c : quadrantCases()) {
         SCOPED_TRACE(c.label);
-        TestJpegOptions options;
-        options.width = int(width);
-        options.height = int(height);
-        options.colorSpace = c.space;
-        options.hSamp = c.hSamp;
-        options.vSamp = c.vSamp;
-        options.progressive = c.progressive;
-        options.writeJfif = false;
-        options.splitX = 507;
-        options.splitY = 311;
-        options.quadrants = {{220, 40, 40, 30}, {40, 200, 60, 90}, {50, 60, 210, 0}, {230, 210, 40, 160}};
-        ExifOptions exif;
-        exif.thumbnail = oldThumbnail();
-        options.markers = {exifMarker(exif)};
+        const TestJpegOptions options = quadrantPicture(c, 1);
         const std::string source = dir.file("source.jpg"), shownWay = dir.file("a.jpg"), reducedWay = dir.file("b.jpg");
         writeFileBytes(source, makeTestJpeg(options));
         CropSettings settings = c.crop;
@@ -630,6 +644,39 @@ TEST(ExifThumbnail, ThumbnailFromAReducedDecodeOfTheWindowMatchesTheShownPicture
                 source, shownWay, {rect.left - shift, rect.top, rect.right - shift, rect.bottom}, c.grayscale);
             EXPECT_GT(meanDifference(got, shifted), 4 * c.tolerance + 5) << "a shifted window";
         }
+    }
+}
+
+// The command line's thumbnail from what the crop holds, on the same table three times as large, so that
+// the larger windows take the DC terms (1/8 scale covers the thumbnail) and the smaller ones a decode of
+// the output: within each case's tolerance of today's reduced decode of the source (3.5 where that one
+// equals the program's bytes).
+TEST(ExifThumbnail, ThumbnailFromTheCropsBlocksMatchesTheReducedDecodeOfTheSource) {
+    TempDir dir;
+    for (const ThumbnailCase& c : quadrantCases()) {
+        SCOPED_TRACE(c.label);
+        const std::string source = dir.file("source.jpg"), cropWay = dir.file("a.jpg"), todayWay = dir.file("b.jpg");
+        writeFileBytes(source, makeTestJpeg(quadrantPicture(c, 3)));
+        const CropSettings& w = c.crop;
+        CropTransform job;
+        job.saveGrayscale = c.grayscale;
+        job.cropEnabled = w.crop;
+        job.crop = {w.width * 3, w.height * 3, w.left * 3, w.top * 3};
+        job.holdCoefficients = 1;
+        ASSERT_TRUE(transformFile(&job, u16(source).c_str(), u16(cropWay).c_str()));
+        writeFileBytes(todayWay, readFileBytes(cropWay));
+        const uint32_t left = job.cropColumns * job.cellWidth, top = job.cropRows * job.cellHeight;
+        const PixelRect rect = {left, top, left + job.outputWidth - 1, top + job.outputHeight - 1};
+        EXPECT_TRUE(regenerateThumbnailFromCrop(&job, u16(cropWay).c_str(), c.grayscale));
+        releaseCropHold(&job);
+        ASSERT_TRUE(regenerateThumbnailFromSource(u16(source).c_str(), u16(todayWay).c_str(), rect, c.grayscale));
+        const J_COLOR_SPACE space = c.grayscale ? JCS_GRAYSCALE : JCS_EXT_BGR;
+        const TestPixels got = decodeTestJpeg(exifThumbnail(readFileBytes(cropWay)), space);
+        const TestPixels today = decodeTestJpeg(exifThumbnail(readFileBytes(todayWay)), space);
+        ASSERT_TRUE(got.ok && today.ok);
+        ASSERT_EQ(got.width, today.width);
+        ASSERT_EQ(got.height, today.height);
+        EXPECT_LE(meanDifference(got, today), c.tolerance == 0 ? 3.5 : c.tolerance) << got.width << "x" << got.height;
     }
 }
 

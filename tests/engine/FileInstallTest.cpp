@@ -19,6 +19,20 @@ struct FaultsOff {
     ~FaultsOff() { osClearFaults(); }
 };
 
+// What the check of the copy beside the destination saw, and what it answers.
+struct SeenByCheck {
+    bool answer = true;
+    std::string path;
+    std::vector<uint8_t> bytes;
+};
+
+bool recordCheck(const char16_t* path, void* context) {
+    auto* seen = static_cast<SeenByCheck*>(context);
+    seen->path = u8(path);
+    seen->bytes = readFileBytes(seen->path);
+    return seen->answer;
+}
+
 }  // namespace
 
 TEST(FileInstall, EachFailingStepLeavesTheOldBytesOrTheNewFileAndNothingBeside) {
@@ -35,6 +49,7 @@ TEST(FileInstall, EachFailingStepLeavesTheOldBytesOrTheNewFileAndNothingBeside) 
         bool existing;
         bool installed;
         bool recycleStep = false;  // a fault in the recycle: where there is none (POSIX) the install succeeds
+        int check = 0;  // 0 none; 1 a check of the copy that passes, -1 one that finds a difference
     };
     const Case cases[] = {
         {"no fault, over an old file", {}, true, true},
@@ -57,6 +72,9 @@ TEST(FileInstall, EachFailingStepLeavesTheOldBytesOrTheNewFileAndNothingBeside) 
         {"the rename into place fails after the recycle", {{OsStep::Rename, 1}}, true, false},
         {"the rename fails after the recycle, no hard link", {{OsStep::Link, 1}, {OsStep::Rename, 1}}, true, false},
         {"the rename of a new file fails", {{OsStep::Rename, 1}}, false, false},
+        {"the check of the copy passes", {}, true, true, false, 1},
+        {"the check of the copy finds a difference", {}, true, false, false, -1},
+        {"the check finds a difference, no old file", {}, false, false, false, -1},
     };
     for (const Case& base : cases) {
         Case c = base;
@@ -68,10 +86,19 @@ TEST(FileInstall, EachFailingStepLeavesTheOldBytesOrTheNewFileAndNothingBeside) 
         writeFileBytes(output, newBytes);
         if (c.existing) writeFileBytes(destination, oldBytes);
         bool existed = !c.existing;
+        SeenByCheck seen;
+        seen.answer = c.check > 0;
+        const InstallCheck check = {recordCheck, &seen};
         {
             FaultsOff off;
             for (const Fault& fault : c.faults) osFailNth(fault.step, fault.n);
-            EXPECT_EQ(installOutputFile(u16(output).c_str(), u16(destination).c_str(), &existed), c.installed);
+            EXPECT_EQ(installOutputFile(u16(output).c_str(), u16(destination).c_str(), &existed,
+                                        c.check ? &check : nullptr),
+                      c.installed);
+        }
+        if (c.check) {
+            EXPECT_TRUE(seen.bytes == newBytes) << "the check reads the complete copy";
+            EXPECT_EQ(seen.path.rfind(target.path, 0), 0u) << seen.path << " is not beside the destination";
         }
         EXPECT_EQ(existed, c.existing);
         if (c.installed) {

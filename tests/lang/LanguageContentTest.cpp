@@ -36,7 +36,7 @@ std::vector<uint32_t> programTextIds() {
     for (uint32_t command : menuCommands) ids.push_back(command + TXT_MENU_SUFFIX);
     for (uint32_t id = 20100; id <= 20108; id++) ids.push_back(id);
     for (uint32_t id = 20200; id <= 20206; id++) ids.push_back(id);
-    for (uint32_t id = 30000; id <= 30007; id++) ids.push_back(id);
+    for (uint32_t id = 30000; id <= 30008; id++) ids.push_back(id);
     for (uint32_t id = 50000; id <= 50024; id++) ids.push_back(id);
     return ids;
 }

@@ -231,7 +231,7 @@ TEST(LanguageModule, ErrorBoxTexts) {
         {50012, u"JPEG", u"Prefix: twelve"}, {50010, u"JPEG", u"ten"},     {50011, u"JPEG", u"Prefix: eleven"},
         {50024, u"JPEG", u"Prefix: twenty-four"}, {50001, u"JPEG", u"no memory"},
         {30004, u"General", u"changed on disk"}, {30007, u"General", u"copy failed"},
-        {30000, u"", u""}, {50000, u"", u""}, {50025, u"", u""}, {30008, u"", u""}, {0, u"", u""},
+        {30000, u"", u""}, {50000, u"", u""}, {50025, u"", u""}, {30009, u"", u""}, {0, u"", u""},
     };
     for (const Case& c : cases) {
         TextBuffer caption, message;

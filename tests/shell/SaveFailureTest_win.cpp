@@ -123,10 +123,21 @@ TEST_F(SaveFailure, EachFailedSaveShowsItsMessageAndLeavesEverythingAsItWas) {
         uint32_t message;  // 0: the library's own message
         void (*arrange)(const std::string& source, const std::string& other);
         void (*undo)(const std::string& source, const std::string& other);
+        int flippedWrite = 0;  // this write reaches the disk with a bit flipped
     };
     auto none = [](const std::string&, const std::string&) {};
     const std::string noFolder = folder.file("gone") + "\\photo.jpg";
+    auto progressive = [](const std::string&, const std::string&) { gSettings.saveProgressive = true; };
+    auto sequential = [](const std::string&, const std::string&) { gSettings.saveProgressive = false; };
+    auto grayscale = [](const std::string&, const std::string&) { gSettings.saveGrayscale = true; };
+    auto colour = [](const std::string&, const std::string&) { gSettings.saveGrayscale = false; };
     const Case cases[] = {
+        {"a bit flipped on its way into the saved file", Action::SaveOver, "", OsStep::Copy, 0,
+         TXT_ERROR_SAVE_MISMATCH, none, none, 1},
+        {"a bit flipped in the copy beside the destination, progressive", Action::SaveOver, "", OsStep::Copy, 0,
+         TXT_ERROR_SAVE_MISMATCH, progressive, sequential, 2},
+        {"a bit flipped, grayscale, over another file", Action::SaveToOther, "", OsStep::Copy, 0,
+         TXT_ERROR_SAVE_MISMATCH, grayscale, colour, 1},
         {"no temporary file can be made", Action::SaveOver, "", OsStep::Copy, 0, TXT_ERROR_TEMP_FILE, none, none},
         {"the copy beside the destination fails", Action::SaveOver, "", OsStep::Copy, 1, TXT_ERROR_COPY_FAILED, none,
          none},
@@ -177,6 +188,7 @@ TEST_F(SaveFailure, EachFailedSaveShowsItsMessageAndLeavesEverythingAsItWas) {
                                                                    : widePath(temporary.path));
             MessageBoxAnswerer answerer(IDOK);
             if (c.failingCall) osFailNth(c.failingStep, c.failingCall);
+            if (c.flippedWrite) osFlipBitInNthWrite(c.flippedWrite, 16);
             if (c.action == Action::SaveOver) dispatchCommand(CMD_SAVE);
             if (c.action == Action::SaveToOther) { EXPECT_FALSE(saveToPath(asText(widePath(other).c_str()))); }
             if (c.action == Action::SaveToPath) { EXPECT_FALSE(saveToPath(asText(widePath(c.destination).c_str()))); }
