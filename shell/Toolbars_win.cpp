@@ -580,6 +580,8 @@ bool createBars() {
                                       bars.toolbar1Images, bars.toolbar1Disabled);
     if (!appState.toolbar1) return false;
     SetWindowSubclass(appState.toolbar1, toolbarSubclassProc, kToolbar1Subclass, 0);
+    // The zoom group goes after the buttons at their final width, which grows with the images.
+    applyButtonHeight(appState.toolbar1);
     if (!createZoomGroup()) return false;
     setZoomEditTooltip(TTM_ADDTOOLW);
 
@@ -593,7 +595,6 @@ bool createBars() {
     SetWindowSubclass(appState.toolbar2, toolbarSubclassProc, kPlainSubclass, 0);
     setButtonWidth(appState.toolbar2, CMD_CROP, languageTextWidth(CMD_CROP) + scaled(10));
 
-    applyButtonHeight(appState.toolbar1);
     applyButtonHeight(appState.toolbar2);
     setFirstBand(toolbarFullWidth(appState.toolbar1) + 1, true);
     setSecondBand(appState.toolbar2, toolbarFullWidth(appState.toolbar2), true);
