@@ -71,7 +71,8 @@ LRESULT CALLBACK aboutLinkProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 HWND createLine(HWND parent, const wchar_t* className, const char16_t* text, int id, int y, DWORD style,
                 void* parameter) {
     HWND child = CreateWindowExW(0, className, text ? asWide(text) : nullptr, WS_CHILD | WS_VISIBLE | style, scaled(12),
-                                 scaled(y), scaled(250), scaled(20), parent, reinterpret_cast<HMENU>(INT_PTR(id)), appState.instance, parameter);
+                                 scaled(y), scaled(250), scaled(20), parent, reinterpret_cast<HMENU>(INT_PTR(id)),
+                                 appState.instance, parameter);
     if (child) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(appState.uiFont), FALSE);
     return child;
 }

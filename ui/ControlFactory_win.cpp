@@ -85,9 +85,9 @@ HWND__* createTextLabel(HWND__* parent, uint32_t stringId, int x, int width, Lab
     loadText(stringId, &text);
     if (sizing == LabelWidth::FromText) width = textWidthInUiFont(parent, text) + 2;
     HWND label = CreateWindowExW(0, L"Static", asWide(textChars(&text)),
-                                 WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE | SS_ENDELLIPSIS, x, scaled(kToolbarRowY), width,
-                                 appState.metrics.lineHeight, parent, childId(static_cast<int>(stringId)), nullptr,
-                                 nullptr);
+                                 WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE | SS_ENDELLIPSIS, x, scaled(kToolbarRowY),
+                                 width, appState.metrics.lineHeight, parent, childId(static_cast<int>(stringId)),
+                                 nullptr, nullptr);
     if (label) setUiFont(label);
     return label;
 }
@@ -95,8 +95,9 @@ HWND__* createTextLabel(HWND__* parent, uint32_t stringId, int x, int width, Lab
 HWND__* createNumberField(HWND__* parent, int editId, int spinId, int x, int width, int textLimit, int maximum,
                           int minimum, int position) {
     DWORD style = WS_CHILD | WS_VISIBLE | ES_RIGHT | ES_AUTOHSCROLL | (minimum >= 0 ? ES_NUMBER : 0);
-    HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", nullptr, style, x, scaled(kToolbarRowY), numberFieldWidth(width),
-                                appState.metrics.lineHeight, parent, childId(editId), nullptr, nullptr);
+    HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", nullptr, style, x, scaled(kToolbarRowY),
+                                numberFieldWidth(width), appState.metrics.lineHeight, parent, childId(editId), nullptr,
+                                nullptr);
     if (!edit) return nullptr;
     setUiFont(edit);
     SendMessageW(edit, EM_SETLIMITTEXT, static_cast<WPARAM>(textLimit), 0);

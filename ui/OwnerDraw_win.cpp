@@ -115,7 +115,8 @@ void drawComboItem(const tagDRAWITEMSTRUCT* item) {
     int oldMode = SetBkMode(dc, TRANSPARENT);
     const RECT& r = item->rcItem;
     int y = r.top + (r.bottom - r.top - metrics.tmHeight) / 2;
-    ExtTextOutW(dc, r.left + scaled(2), y, ETO_CLIPPED, &r, asWide(textChars(&text)), static_cast<UINT>(text.length), nullptr);
+    ExtTextOutW(dc, r.left + scaled(2), y, ETO_CLIPPED, &r, asWide(textChars(&text)), static_cast<UINT>(text.length),
+                nullptr);
     SetBkMode(dc, oldMode);
     SelectObject(dc, oldFont);
 }

@@ -45,7 +45,8 @@ Sizes measure() {
     sizes.bandHeight = int(band.cyMinChild);
     RECT field = rectInParent(GetDlgItem(appState.cropToolbar, IDC_CROP_FIELD_LEFT));
     sizes.fieldHeight = field.bottom - field.top;
-    sizes.ratioItemHeight = int(SendMessageW(GetDlgItem(appState.cropToolbar, IDC_CROP_PRESET), CB_GETITEMHEIGHT, 0, 0));
+    HWND box = GetDlgItem(appState.cropToolbar, IDC_CROP_PRESET);
+    sizes.ratioItemHeight = int(SendMessageW(box, CB_GETITEMHEIGHT, 0, 0));
     RECT spin = rectInParent(GetDlgItem(appState.cropToolbar, IDC_CROP_LEFT_SPIN));
     sizes.upDownWidth = spin.right - spin.left;
     sizes.fieldGap = rectInParent(GetDlgItem(appState.cropToolbar, TXT_CROP_TOP)).left - spin.right;
