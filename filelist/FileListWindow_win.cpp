@@ -114,7 +114,7 @@ void drawEntry(const DRAWITEMSTRUCT* item) {
     SetTextColor(dc, RGB(0, 0, 0));
     const TextBuffer& name = gFileList.names[item->itemID];
     int y = (rect.top + rect.bottom - appState.metrics.textHeight) / 2;
-    ExtTextOutW(dc, rect.left + 2, y, ETO_CLIPPED, &rect, asWide(textChars(&name)), UINT(name.length), nullptr);
+    ExtTextOutW(dc, rect.left + scaled(2), y, ETO_CLIPPED, &rect, asWide(textChars(&name)), UINT(name.length), nullptr);
     SelectObject(dc, old);
 }
 
@@ -153,6 +153,13 @@ LRESULT CALLBACK fileListWindowProc(HWND window, UINT message, WPARAM wParam, LP
         if (LOWORD(wParam) == IDC_FILE_LIST_BOX && HIWORD(wParam) == LBN_SELCHANGE) chooseEntry();
         return 0;
     case WM_DESTROY: onListDestroy(window); return 0;
+    case WM_DPICHANGED: {
+        // On a monitor of another scale: the size the system suggests; the frame re-lays out the font.
+        const RECT* to = reinterpret_cast<const RECT*>(lParam);
+        SetWindowPos(window, nullptr, to->left, to->top, to->right - to->left, to->bottom - to->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -225,7 +232,7 @@ void applyFileListFont() {
     HWND box = listBox();
     if (!box) return;
     SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(appState.uiFont), FALSE);
-    SendMessageW(box, LB_SETITEMHEIGHT, 0, appState.metrics.textHeight + 2);
+    SendMessageW(box, LB_SETITEMHEIGHT, 0, appState.metrics.textHeight + scaled(2));
     if (fileListPresent(&gFileList)) SendMessageW(box, LB_SETHORIZONTALEXTENT, WPARAM(horizontalExtent(box)), 0);
     InvalidateRect(box, nullptr, TRUE);
 }

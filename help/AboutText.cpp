@@ -1,5 +1,6 @@
 #include "help/AboutText.h"
 
+#include "common/DpiScale.h"
 #include "common/PathUtil.h"
 
 bool helpFilePath(const char16_t* modulePath, TextBuffer* helpPath) {
@@ -26,10 +27,10 @@ bool languageHelpFilePath(const char16_t* modulePath, const char16_t* tag, TextB
 }
 
 AboutBox aboutWindowBox(int frameLeft, int frameTop, int frameRight, int frameBottom, int dialogFrameHeight,
-                        int captionHeight) {
+                        int captionHeight, int dpi) {
     AboutBox box;
-    box.width = 274 + 2 * dialogFrameHeight;
-    box.height = 75 + captionHeight + 2 * dialogFrameHeight;
+    box.width = scaleToDpi(274, dpi) + 2 * dialogFrameHeight;
+    box.height = scaleToDpi(75, dpi) + captionHeight + 2 * dialogFrameHeight;
     // Halved with a shift, as the window arithmetic always did: a frame far left rounds down, not to zero.
     box.x = (frameLeft + frameRight - box.width) >> 1;
     box.y = (frameTop + frameBottom - box.height) >> 1;

@@ -17,9 +17,10 @@ bool helpFilePath(const char16_t* modulePath, TextBuffer* helpPath);
 struct AboutBox {
     int x, y, width, height;
 };
-// 274 x 75 client pixels in a dialog frame under a caption, centred on the frame window's rectangle.
+// 274 x 75 client pixels at 96 DPI (scaled to `dpi`) in a dialog frame under a caption, centred on the
+// frame window's rectangle.
 AboutBox aboutWindowBox(int frameLeft, int frameTop, int frameRight, int frameBottom, int dialogFrameHeight,
-                        int captionHeight);
+                        int captionHeight, int dpi = 96);
 
 // The help file of one language: the module path cut as above, "." and the language module's tag, then
 // ".chm"; the plain help file for an empty tag. False for a tag that is not a short run of letters,

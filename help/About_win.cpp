@@ -12,6 +12,7 @@
 #include "settings/LanguageModule.h"
 #include "shell/AppState.h"
 #include "shell/CommandIds.h"
+#include "ui/ControlFactory.h"
 
 namespace {
 
@@ -69,8 +70,9 @@ LRESULT CALLBACK aboutLinkProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 HWND createLine(HWND parent, const wchar_t* className, const char16_t* text, int id, int y, DWORD style,
                 void* parameter) {
-    HWND child = CreateWindowExW(0, className, text ? asWide(text) : nullptr, WS_CHILD | WS_VISIBLE | style, 12, y, 250,
-                                 20, parent, reinterpret_cast<HMENU>(INT_PTR(id)), appState.instance, parameter);
+    HWND child = CreateWindowExW(0, className, text ? asWide(text) : nullptr, WS_CHILD | WS_VISIBLE | style, scaled(12),
+                                 scaled(y), scaled(250), scaled(20), parent, reinterpret_cast<HMENU>(INT_PTR(id)),
+                                 appState.instance, parameter);
     if (child) SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(appState.uiFont), FALSE);
     return child;
 }
@@ -142,9 +144,10 @@ void showAbout() {
     registerAboutClass(kAboutLinkClass, aboutLinkProc, IDC_HAND, 0);
     RECT frame;
     GetWindowRect(appState.frame, &frame);
-    const int dialogFrame = GetSystemMetrics(SM_CYDLGFRAME);
+    const int dpi = appState.metrics.dpi;
+    const int dialogFrame = systemMetricAt(SM_CYDLGFRAME, dpi);
     AboutBox box = aboutWindowBox(frame.left, frame.top, frame.right, frame.bottom, dialogFrame,
-                                  GetSystemMetrics(SM_CYCAPTION));
+                                  systemMetricAt(SM_CYCAPTION, dpi), dpi);
     TextBuffer title;
     loadText(CMD_ABOUT, &title);
     HWND window = CreateWindowExW(WS_EX_DLGMODALFRAME, kAboutClass, asWide(textChars(&title)),

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "common/DpiScale.h"
 #include "common/TextBuffer.h"
 #include "engine/CropRequest.h"
 #include "view/ImageView.h"
@@ -28,7 +29,8 @@ struct UiMetrics {
     int digitWidth = 0;       // width of "0"
     int editExtra = 0;        // vertical scroll bar width + 10
     int checkWidth = 0;       // menu check-mark width + 7
-    int buttonHeight = 22;    // max(22, line height + 3)
+    int buttonHeight = 22;    // max(22 scaled, line height + 3)
+    int dpi = 96;             // of the frame: every size below that is given at 96 DPI follows it
 };
 
 struct AppState {
@@ -84,6 +86,9 @@ struct AppState {
 };
 
 extern AppState appState;
+
+// A 96-DPI size at the frame's DPI.
+inline int scaled(int pixels) { return scaleToDpi(pixels, appState.metrics.dpi); }
 
 // Back to the state before start-up, releasing the path; the handles must already be destroyed.
 void clearAppState();

@@ -88,7 +88,7 @@
 #define IDC_CROP_DIAGONAL_UP 133
 #define IDC_CROP_MOVE 140
 #define IDC_ZOOM_DRAG 141
-/* Toolbar strips of 16 x 16 images, magenta transparent. */
+/* Toolbar strips of 16 x 16 images, magenta transparent; + 10, + 20, + 30: the same at 20, 24, 32 pixels. */
 #define IDB_TOOLBAR1 150
 #define IDB_TOOLBAR1_DISABLED 151
 #define IDB_TOOLBAR2 152

@@ -18,6 +18,7 @@
 #include "engine/DecodedImage.h"
 #include "view/CropMode.h"
 #include "view/ImageView.h"
+#include "ui/ControlFactory.h"
 #include "ui/OwnerDraw.h"
 
 namespace {
@@ -48,17 +49,18 @@ void measureUiFont() {
     SelectObject(dc, old);
     ReleaseDC(appState.frame, dc);
     metrics.textHeight = textMetrics.tmHeight;
-    metrics.lineHeight = textMetrics.tmHeight + 6;
+    metrics.lineHeight = textMetrics.tmHeight + scaled(6);
     metrics.internalLeading = textMetrics.tmInternalLeading;
     metrics.digitWidth = digit.cx;
-    metrics.editExtra = GetSystemMetrics(SM_CXVSCROLL) + 10;
-    metrics.checkWidth = GetSystemMetrics(SM_CXMENUCHECK) + 7;
-    metrics.buttonHeight = metrics.lineHeight + 3 > 22 ? metrics.lineHeight + 3 : 22;
+    metrics.editExtra = systemMetricAt(SM_CXVSCROLL, metrics.dpi) + scaled(10);
+    metrics.checkWidth = systemMetricAt(SM_CXMENUCHECK, metrics.dpi) + scaled(7);
+    metrics.buttonHeight = metrics.lineHeight + scaled(3) > scaled(22) ? metrics.lineHeight + scaled(3) : scaled(22);
 }
 
 // WM_CREATE of the frame: font, tooltip, bars, then the view below the rebar.
 bool onFrameCreate(HWND window, const CREATESTRUCTW* create) {
     appState.frame = window;
+    appState.metrics.dpi = windowDpi(window);
     if (!createUiFont()) return false;
     if (!createTooltipWindow() || !createBars()) return false;
     RECT border = {0, 0, 0, 0};
@@ -121,6 +123,18 @@ LRESULT onFrameContextMenu(HWND window, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
+// The frame moved to a monitor of another scale (or the scale changed): it takes the rectangle the
+// system suggests and lays out its font, bars, crop panel and the file list again at the new DPI.
+void onFrameDpiChanged(HWND window, int dpi, const RECT* suggested) {
+    if (dpi <= 0 || dpi == appState.metrics.dpi) return;
+    appState.metrics.dpi = dpi;
+    relayoutBars();
+    if (suggested)
+        SetWindowPos(window, nullptr, suggested->left, suggested->top, suggested->right - suggested->left,
+                     suggested->bottom - suggested->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    relayoutFrame(true);
+}
+
 void onFrameDropFiles(HWND window, HDROP drop) {
     if (IsWindowEnabled(window) && !appState.cropMode) {
         handleDroppedFiles(drop);
@@ -133,7 +147,8 @@ void onFrameDropFiles(HWND window, HDROP drop) {
 
 bool createUiFont() {
     LOGFONTW font = {};
-    font.lfHeight = gSettings.fontHeight;
+    // The settings keep the 96-DPI height, so a settings file reads the same on every display.
+    font.lfHeight = scaled(gSettings.fontHeight);
     font.lfWeight = gSettings.fontWeight;
     font.lfCharSet = DEFAULT_CHARSET;
     const char16_t* face = textChars(&gSettings.fontFace);
@@ -223,6 +238,7 @@ LRESULT CALLBACK frameWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     case WM_EXITMENULOOP: appState.menuLoop = false; return 0;
     case WM_INITMENU: initMenuStates(reinterpret_cast<HMENU>(wParam)); return 0;
     case WM_MOUSEWHEEL: onFrameMouseWheel(wParam, lParam); return 0;
+    case WM_DPICHANGED: onFrameDpiChanged(window, HIWORD(wParam), reinterpret_cast<const RECT*>(lParam)); return 0;
     case WM_DROPFILES: onFrameDropFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);

@@ -183,8 +183,8 @@ void measureMenuItem(MEASUREITEMSTRUCT* measure) {
     DrawTextW(dc, asWide(textChars(&text)), -1, &rect, DT_CALCRECT | DT_HIDEPREFIX);
     SelectObject(dc, old);
     ReleaseDC(appState.frame, dc);
-    measure->itemWidth = UINT(rect.right - rect.left + 14);
-    measure->itemHeight = UINT(rect.bottom - rect.top + 6);
+    measure->itemWidth = UINT(rect.right - rect.left + scaled(14));
+    measure->itemHeight = UINT(rect.bottom - rect.top + scaled(6));
 }
 
 void drawMenuItem(const DRAWITEMSTRUCT* draw) {
@@ -195,7 +195,7 @@ void drawMenuItem(const DRAWITEMSTRUCT* draw) {
     bool disabled = (draw->itemState & (ODS_DISABLED | ODS_GRAYED)) != 0;
     if (!disabled) {
         if (draw->itemState & ODS_SELECTED) {
-            fillRoundRect(dc, rect, 5, kHotFill, kHotPen);
+            fillRoundRect(dc, rect, scaled(5), kHotFill, kHotPen);
         } else {
             FillRect(dc, &rect, GetSysColorBrush(COLOR_MENU));
         }
@@ -204,8 +204,8 @@ void drawMenuItem(const DRAWITEMSTRUCT* draw) {
     SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_MENUTEXT));
     SetBkMode(dc, TRANSPARENT);
     HGDIOBJ old = SelectObject(dc, appState.uiFont);
-    rect.left += 15;
-    rect.right -= 4;
+    rect.left += scaled(15);
+    rect.right -= scaled(4);
     TextBuffer label;
     itemLabel(item, &label);
     DrawTextW(dc, asWide(textChars(&label)), -1, &rect, DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_HIDEPREFIX);

@@ -93,12 +93,12 @@ bool startWithReader(SettingsReader* reader, int showCommand) {
     loadSettings(*reader, &gSettings);
     loadBindings();
     appState.dragMode = 0;
-    gSettings.fileListWidth = 180;  // the list window's size is kept for one run only
-    gSettings.fileListHeight = 360;
     if (!createMenus(&appState.bindings)) return false;
     if (!registerWindowClasses(appState.instance) || !initCommonControls()) return false;
     loadWindowPlacement(*reader, &gSettings);
     if (!createFrameWindow(framePlacement())) return false;
+    gSettings.fileListWidth = scaled(180);  // the list window's size is kept for one run only
+    gSettings.fileListHeight = scaled(360);
     appState.keyboardHook = SetWindowsHookExW(WH_KEYBOARD, keyHookProc, nullptr, GetCurrentThreadId());
     showNewPicture();
     ShowWindow(appState.frame, frameShowCommand(showCommand));

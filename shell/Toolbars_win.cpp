@@ -8,6 +8,7 @@
 #include <uxtheme.h>
 #include <windowsx.h>
 
+#include <cstdlib>
 #include <iterator>
 
 #include "settings/LanguageModule.h"
@@ -31,7 +32,7 @@ constexpr COLORREF kMagenta = RGB(255, 0, 255);
 constexpr int kMinZoomPercent = 1;
 constexpr int kMaxZoomPercent = 1600;
 constexpr int kZoomEditChars = 4;  // "1600"
-constexpr int kZoomLabelTravel = 500;  // pixels of drag covering the whole zoom range
+constexpr int kZoomLabelTravel = 500;  // pixels of drag covering the whole zoom range (at 96 DPI)
 constexpr UINT_PTR kToolbar1Subclass = 1;
 constexpr UINT_PTR kPlainSubclass = 2;
 constexpr DWORD kToolbarStyle = WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE;
@@ -44,6 +45,7 @@ struct BarResources {
     HIMAGELIST toolbar2Disabled = nullptr;
     HIMAGELIST cropImages = nullptr;
     HIMAGELIST cropDisabled = nullptr;
+    int imageSize = 16;  // side of the images in the lists above
     HBRUSH barBrush = nullptr;
     HWND hotLabel = nullptr;
     bool applyingTypedZoom = false;  // the zoom change comes from the zoom edit: leave its text alone
@@ -84,9 +86,23 @@ const int kToolbar1Tips[] = {CMD_OPEN, CMD_SAVE_AS, CMD_FILE_LIST, CMD_SHADING_M
 const int kToolbar2Tips[] = {CMD_SAVE_GRAYSCALE, CMD_SAVE_PROGRESSIVE, CMD_MARKERS_NONE, CMD_MARKERS_COMMENTS,
                              CMD_MARKERS_ALL};
 
+// The strips are drawn at these sides, each at the 16-pixel strip's resource id plus 10 per step.
+constexpr int kImageSides[] = {16, 20, 24, 32};
+constexpr int kStripIdStep = 10;
+
+// The drawn side nearest to 16 pixels at the frame's DPI; the smaller one on a tie.
+int imageSideStep() {
+    int wanted = scaled(16);
+    int best = 0;
+    for (int i = 1; i < int(std::size(kImageSides)); ++i)
+        if (std::abs(kImageSides[i] - wanted) < std::abs(kImageSides[best] - wanted)) best = i;
+    return best;
+}
+
 HIMAGELIST loadStrip(int bitmapId) {
-    return ImageList_LoadImageW(appState.instance, MAKEINTRESOURCEW(bitmapId), 16, 0, kMagenta, IMAGE_BITMAP,
-                                LR_CREATEDIBSECTION);
+    int step = imageSideStep();
+    return ImageList_LoadImageW(appState.instance, MAKEINTRESOURCEW(bitmapId + kStripIdStep * step),
+                                kImageSides[step], 0, kMagenta, IMAGE_BITMAP, LR_CREATEDIBSECTION);
 }
 
 int textWidth(const char16_t* text) {
@@ -110,7 +126,7 @@ HWND createToolbar(int id, const TBBUTTON* buttons, int count, HIMAGELIST images
                                    reinterpret_cast<HMENU>(INT_PTR(id)), appState.instance, nullptr);
     if (!toolbar) return nullptr;
     SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-    SendMessageW(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(16, 16));
+    SendMessageW(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(bars.imageSize, bars.imageSize));
     SendMessageW(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images));
     if (disabled) SendMessageW(toolbar, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabled));
     SendMessageW(toolbar, TB_ADDBUTTONSW, WPARAM(count), reinterpret_cast<LPARAM>(buttons));
@@ -132,10 +148,12 @@ int toolbarFullWidth(HWND toolbar) {
     return size.cx;
 }
 
+// Buttons are the image plus the toolbar's 7-pixel padding wide, and the metrics' button height high.
 void applyButtonHeight(HWND toolbar) {
     DWORD size = DWORD(SendMessageW(toolbar, TB_GETBUTTONSIZE, 0, 0));
-    if (HIWORD(size) != appState.metrics.buttonHeight)
-        SendMessageW(toolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(LOWORD(size), appState.metrics.buttonHeight));
+    int width = bars.imageSize + scaled(7);
+    if (HIWORD(size) != appState.metrics.buttonHeight || LOWORD(size) != width)
+        SendMessageW(toolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(width, appState.metrics.buttonHeight));
     SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
 }
 
@@ -145,15 +163,15 @@ void placeZoomGroup() {
     RECT placeholder = {};
     LRESULT index = SendMessageW(appState.toolbar1, TB_COMMANDTOINDEX, ID_ZOOM_PLACEHOLDER, 0);
     SendMessageW(appState.toolbar1, TB_GETITEMRECT, WPARAM(index), reinterpret_cast<LPARAM>(&placeholder));
-    int y = 2;
-    int labelX = placeholder.left + 11;
-    int labelWidth = languageTextWidth(TXT_ZOOM_LABEL) + 4;
+    int y = scaled(2);
+    int labelX = placeholder.left + scaled(11);
+    int labelWidth = languageTextWidth(TXT_ZOOM_LABEL) + scaled(4);
     int editX = labelX + labelWidth;
     int editWidth = numberFieldWidth(kZoomEditChars);
     TextBuffer unit;
     loadText(TXT_ZOOM_UNIT, &unit);
-    int unitX = editX + editWidth + 3;
-    int unitWidth = textWidth(textChars(&unit)) + 2;
+    int unitX = editX + editWidth + scaled(3);
+    int unitWidth = textWidth(textChars(&unit)) + scaled(2);
     MoveWindow(appState.zoomLabel, labelX, y, labelWidth, metrics.lineHeight, TRUE);
     placeNumberField(appState.toolbar1, editX, kZoomEditChars);
     // A static draws its text at the top; lowered by the edit's inner margin, the unit sits on the
@@ -236,8 +254,8 @@ LRESULT drawToolbarItem(NMTBCUSTOMDRAW* draw) {
     if (draw->nmcd.dwDrawStage != CDDS_ITEMPREPAINT) return CDRF_DODEFAULT;
     HDC dc = draw->nmcd.hdc;
     UINT state = draw->nmcd.uItemState;
-    if (state & CDIS_HOT) fillRoundRect(dc, draw->nmcd.rc, 5, kHotFill, kHotPen);
-    else if (state & CDIS_CHECKED) fillRoundRect(dc, draw->nmcd.rc, 5, kCheckedFill, kCheckedPen);
+    if (state & CDIS_HOT) fillRoundRect(dc, draw->nmcd.rc, scaled(5), kHotFill, kHotPen);
+    else if (state & CDIS_CHECKED) fillRoundRect(dc, draw->nmcd.rc, scaled(5), kCheckedFill, kCheckedPen);
     if (draw->nmcd.lItemlParam != 0) {
         TextBuffer text;
         loadText(uint32_t(draw->nmcd.lItemlParam), &text);
@@ -397,7 +415,8 @@ void onZoomLabelMouseMove(HWND window, WPARAM keys) {
     if (keys == MK_LBUTTON && appState.dragMode == 3 && appState.imageLoaded) {
         POINT point;
         GetCursorPos(&point);
-        int position = bars.labelDragStartPosition + (point.x - bars.labelDragStartX);
+        // Positions count 96-DPI pixels: the whole range takes the same hand travel at every scale.
+        int position = bars.labelDragStartPosition + MulDiv(point.x - bars.labelDragStartX, 96, appState.metrics.dpi);
         if (position < 0) position = 0;
         if (position > kZoomLabelTravel) position = kZoomLabelTravel;
         double zoom = zoomForLabelPosition(position);
@@ -483,6 +502,37 @@ void setEnabledState(HWND toolbar, int command, bool enabled) {
                  MAKELPARAM(enabled ? TBSTATE_ENABLED : TBSTATE_INDETERMINATE, 0));
 }
 
+// Gives `toolbar` the strips `imageId` and `disabledId` at the current side in place of `images` and
+// `disabled`, which are destroyed once the toolbar no longer holds them.
+void swapStrips(HWND toolbar, int imageId, int disabledId, HIMAGELIST* images, HIMAGELIST* disabled) {
+    if (!toolbar) return;
+    HIMAGELIST newImages = loadStrip(imageId);
+    HIMAGELIST newDisabled = loadStrip(disabledId);
+    if (!newImages || !newDisabled) {
+        if (newImages) ImageList_Destroy(newImages);
+        if (newDisabled) ImageList_Destroy(newDisabled);
+        return;
+    }
+    SendMessageW(toolbar, TB_SETBITMAPSIZE, 0, MAKELPARAM(bars.imageSize, bars.imageSize));
+    SendMessageW(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(newImages));
+    SendMessageW(toolbar, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(newDisabled));
+    for (HIMAGELIST old : {*images, *disabled})
+        if (old) ImageList_Destroy(old);
+    *images = newImages;
+    *disabled = newDisabled;
+}
+
+// After a DPI change the images come from the strip nearest the new scale.
+void swapStripsForDpi() {
+    int side = kImageSides[imageSideStep()];
+    if (side == bars.imageSize) return;
+    bars.imageSize = side;
+    swapStrips(appState.toolbar1, IDB_TOOLBAR1, IDB_TOOLBAR1_DISABLED, &bars.toolbar1Images, &bars.toolbar1Disabled);
+    swapStrips(appState.toolbar2, IDB_TOOLBAR2, IDB_TOOLBAR2_DISABLED, &bars.toolbar2Images, &bars.toolbar2Disabled);
+    swapStrips(appState.cropToolbar, IDB_CROP_TOOLBAR, IDB_CROP_TOOLBAR_DISABLED, &bars.cropImages,
+               &bars.cropDisabled);
+}
+
 }  // namespace
 
 bool registerZoomLabelClass(HINSTANCE instance) {
@@ -523,12 +573,15 @@ bool createBars() {
     REBARINFO info = {sizeof info, 0, nullptr};
     SendMessageW(appState.rebar, RB_SETBARINFO, 0, reinterpret_cast<LPARAM>(&info));
 
+    bars.imageSize = kImageSides[imageSideStep()];
     bars.toolbar1Images = loadStrip(IDB_TOOLBAR1);
     bars.toolbar1Disabled = loadStrip(IDB_TOOLBAR1_DISABLED);
     appState.toolbar1 = createToolbar(IDC_TOOLBAR1, kToolbar1Buttons, int(std::size(kToolbar1Buttons)),
                                       bars.toolbar1Images, bars.toolbar1Disabled);
     if (!appState.toolbar1) return false;
     SetWindowSubclass(appState.toolbar1, toolbarSubclassProc, kToolbar1Subclass, 0);
+    // The zoom group goes after the buttons at their final width, which grows with the images.
+    applyButtonHeight(appState.toolbar1);
     if (!createZoomGroup()) return false;
     setZoomEditTooltip(TTM_ADDTOOLW);
 
@@ -540,9 +593,8 @@ bool createBars() {
                                       bars.toolbar2Images, bars.toolbar2Disabled);
     if (!appState.toolbar2) return false;
     SetWindowSubclass(appState.toolbar2, toolbarSubclassProc, kPlainSubclass, 0);
-    setButtonWidth(appState.toolbar2, CMD_CROP, languageTextWidth(CMD_CROP) + 10);
+    setButtonWidth(appState.toolbar2, CMD_CROP, languageTextWidth(CMD_CROP) + scaled(10));
 
-    applyButtonHeight(appState.toolbar1);
     applyButtonHeight(appState.toolbar2);
     setFirstBand(toolbarFullWidth(appState.toolbar1) + 1, true);
     setSecondBand(appState.toolbar2, toolbarFullWidth(appState.toolbar2), true);
@@ -572,13 +624,14 @@ void relayoutBars() {
         return;
     }
     giveNewUiFont(oldFont);
+    swapStripsForDpi();
     SendMessageW(appState.rebar, WM_SETFONT, reinterpret_cast<WPARAM>(appState.uiFont), TRUE);
     applyButtonHeight(appState.toolbar1);
     placeZoomGroup();
     setZoomEditTooltip(TTM_SETTOOLINFOW);
     SendMessageW(appState.toolbar1, TB_AUTOSIZE, 0, 0);
     setFirstBand(toolbarFullWidth(appState.toolbar1) + 1, false);
-    setButtonWidth(appState.toolbar2, CMD_CROP, languageTextWidth(CMD_CROP) + 10);
+    setButtonWidth(appState.toolbar2, CMD_CROP, languageTextWidth(CMD_CROP) + scaled(10));
     applyButtonHeight(appState.toolbar2);
     if (appState.cropToolbar) {
         // Band 2 shows the crop toolbar meanwhile; it follows the new height and keeps its width.

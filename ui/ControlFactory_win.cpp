@@ -10,7 +10,23 @@
 
 namespace {
 
-constexpr int kToolbarRowY = 2;
+constexpr int kToolbarRowY = 2;  // at 96 DPI
+
+using DpiForWindowFn = UINT(WINAPI*)(HWND);
+using MetricsForDpiFn = int(WINAPI*)(int, UINT);
+
+// Windows 10 1607 and later; looked up so that the program still starts where they are missing.
+void* user32Function(const char* name) {
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    return user32 ? reinterpret_cast<void*>(GetProcAddress(user32, name)) : nullptr;
+}
+
+int systemDpi() {
+    HDC screen = GetDC(nullptr);
+    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
 
 void setUiFont(HWND control) { SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(appState.uiFont), FALSE); }
 
@@ -26,7 +42,39 @@ int textWidthInUiFont(HWND window, const TextBuffer& text) {
 
 HMENU childId(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
 
+int upDownWidth() { return systemMetricAt(SM_CXVSCROLL, appState.metrics.dpi); }
+
+RECT rectInParentOf(HWND child) {
+    RECT rect;
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+// The up-down attached to `edit` at the scroll-bar width of the DPI, ending where the field ends and
+// overlapping the edit's border as comctl32 places it. Up-downs size themselves once, at a width of
+// their own (Wine's a fixed 16 pixels), which would stay the 96-DPI width on every display.
+void fitUpDown(HWND spin, HWND edit, int fieldRight) {
+    constexpr int kBuddyBorder = 2;
+    const int width = upDownWidth();
+    RECT text = rectInParentOf(edit);
+    MoveWindow(spin, fieldRight - width, text.top, width, text.bottom - text.top, TRUE);
+    MoveWindow(edit, text.left, text.top, fieldRight - width + kBuddyBorder - text.left, text.bottom - text.top, TRUE);
+}
+
 }  // namespace
+
+int windowDpi(HWND__* window) {
+    static const auto dpiForWindow = reinterpret_cast<DpiForWindowFn>(user32Function("GetDpiForWindow"));
+    UINT dpi = dpiForWindow && window ? dpiForWindow(window) : 0;
+    return dpi > 0 ? int(dpi) : systemDpi();
+}
+
+int systemMetricAt(int index, int dpi) {
+    static const auto metricsForDpi = reinterpret_cast<MetricsForDpiFn>(user32Function("GetSystemMetricsForDpi"));
+    if (metricsForDpi) return metricsForDpi(index, UINT(dpi));
+    return MulDiv(GetSystemMetrics(index), dpi, systemDpi());
+}
 
 int numberFieldWidth(int width) {
     return width <= 9 ? width * appState.metrics.digitWidth + appState.metrics.editExtra : width;
@@ -37,9 +85,9 @@ HWND__* createTextLabel(HWND__* parent, uint32_t stringId, int x, int width, Lab
     loadText(stringId, &text);
     if (sizing == LabelWidth::FromText) width = textWidthInUiFont(parent, text) + 2;
     HWND label = CreateWindowExW(0, L"Static", asWide(textChars(&text)),
-                                 WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE | SS_ENDELLIPSIS, x, kToolbarRowY, width,
-                                 appState.metrics.lineHeight, parent, childId(static_cast<int>(stringId)), nullptr,
-                                 nullptr);
+                                 WS_CHILD | WS_VISIBLE | SS_CENTERIMAGE | SS_ENDELLIPSIS, x, scaled(kToolbarRowY),
+                                 width, appState.metrics.lineHeight, parent, childId(static_cast<int>(stringId)),
+                                 nullptr, nullptr);
     if (label) setUiFont(label);
     return label;
 }
@@ -47,8 +95,9 @@ HWND__* createTextLabel(HWND__* parent, uint32_t stringId, int x, int width, Lab
 HWND__* createNumberField(HWND__* parent, int editId, int spinId, int x, int width, int textLimit, int maximum,
                           int minimum, int position) {
     DWORD style = WS_CHILD | WS_VISIBLE | ES_RIGHT | ES_AUTOHSCROLL | (minimum >= 0 ? ES_NUMBER : 0);
-    HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", nullptr, style, x, kToolbarRowY, numberFieldWidth(width),
-                                appState.metrics.lineHeight, parent, childId(editId), nullptr, nullptr);
+    HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", nullptr, style, x, scaled(kToolbarRowY),
+                                numberFieldWidth(width), appState.metrics.lineHeight, parent, childId(editId), nullptr,
+                                nullptr);
     if (!edit) return nullptr;
     setUiFont(edit);
     SendMessageW(edit, EM_SETLIMITTEXT, static_cast<WPARAM>(textLimit), 0);
@@ -58,6 +107,7 @@ HWND__* createNumberField(HWND__* parent, int editId, int spinId, int x, int wid
                                     UDS_ARROWKEYS | UDS_NOTHOUSANDS,
                                 0, 0, 0, 0, parent, childId(spinId), nullptr, nullptr);
     if (spin) {
+        fitUpDown(spin, edit, x + numberFieldWidth(width));
         SendMessageW(spin, UDM_SETRANGE32, static_cast<WPARAM>(minimum), static_cast<LPARAM>(maximum));
         SendMessageW(spin, UDM_SETPOS32, 0, static_cast<LPARAM>(position));
     }
@@ -67,7 +117,7 @@ HWND__* createNumberField(HWND__* parent, int editId, int spinId, int x, int wid
 void placeControl(HWND__* parent, int id, int x, int width, const char16_t* text) {
     HWND control = GetDlgItem(parent, id);
     if (!control) return;
-    MoveWindow(control, x, kToolbarRowY, width, appState.metrics.lineHeight, TRUE);
+    MoveWindow(control, x, scaled(kToolbarRowY), width, appState.metrics.lineHeight, TRUE);
     setUiFont(control);
     if (text) SetWindowTextW(control, asWide(text));
 }
@@ -75,22 +125,28 @@ void placeControl(HWND__* parent, int id, int x, int width, const char16_t* text
 void placeNumberField(HWND__* parent, int x, int width) {
     HWND edit = GetDlgItem(parent, IDC_ZOOM_EDIT);
     if (!edit) return;
-    MoveWindow(edit, x, kToolbarRowY, numberFieldWidth(width), appState.metrics.lineHeight, TRUE);
+    MoveWindow(edit, x, scaled(kToolbarRowY), numberFieldWidth(width), appState.metrics.lineHeight, TRUE);
     setUiFont(edit);
     // Setting the buddy again makes the up-down move onto the edit's new right edge.
     HWND spin = GetDlgItem(parent, IDC_ZOOM_UPDOWN);
-    if (spin) SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
+    if (spin) attachUpDown(spin, edit);
+}
+
+void attachUpDown(HWND__* spin, HWND__* edit) {
+    RECT field = rectInParentOf(edit);
+    SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(edit), 0);
+    fitUpDown(spin, edit, field.right);
 }
 
 HWND__* createChoiceCombo(HWND__* parent, int x, int width) {
     HWND combo = CreateWindowExW(0, L"ComboBox", nullptr,
                                  WS_CHILD | WS_VISIBLE | WS_VSCROLL | CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED |
                                      CBS_HASSTRINGS,
-                                 x, 1, width, 400, parent, childId(IDC_CROP_PRESET), nullptr, nullptr);
+                                 x, scaled(1), width, scaled(400), parent, childId(IDC_CROP_PRESET), nullptr, nullptr);
     if (!combo) return nullptr;
     setUiFont(combo);
     SendMessageW(combo, CB_SETEXTENDEDUI, TRUE, 0);
-    int height = appState.metrics.textHeight + 2;
+    int height = appState.metrics.textHeight + scaled(2);
     SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), height);
     SendMessageW(combo, CB_SETITEMHEIGHT, 0, height);
     return combo;
@@ -112,6 +168,6 @@ HWND__* createFileListBox(HWND__* parent, int width, int height) {
                                 0, 0, width, height, parent, childId(IDC_FILE_LIST_BOX), nullptr, nullptr);
     if (!list) return nullptr;
     setUiFont(list);
-    SendMessageW(list, LB_SETITEMHEIGHT, 0, appState.metrics.textHeight + 2);
+    SendMessageW(list, LB_SETITEMHEIGHT, 0, appState.metrics.textHeight + scaled(2));
     return list;
 }

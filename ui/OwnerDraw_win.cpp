@@ -3,6 +3,7 @@
 #include "common/TextBuffer.h"
 #include "common/WinHeaders.h"
 #include "settings/LanguageModule.h"
+#include "shell/AppState.h"
 
 #include <commctrl.h>
 
@@ -25,7 +26,7 @@ void drawHeadingRule(HWND control) {
     HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
     SetDCPenColor(dc, kHeadingRule);
     int y = client.bottom / 2;
-    MoveToEx(dc, extent.cx + 5, y, nullptr);
+    MoveToEx(dc, extent.cx + scaled(5), y, nullptr);
     LineTo(dc, client.right, y);
     SelectObject(dc, oldPen);
     SelectObject(dc, oldFont);
@@ -71,8 +72,9 @@ void fillRoundRect(HDC__* dc, const tagRECT& rect, int corner, uint32_t fill, ui
 
 void drawCheckDiamond(HDC__* dc, const tagRECT& itemRect) {
     int x = itemRect.left;
-    int t = itemRect.top + (itemRect.bottom - itemRect.top - 9) / 2;
-    POINT points[4] = {{x + 3, t + 4}, {x + 7, t + 8}, {x + 11, t + 4}, {x + 7, t}};
+    int t = itemRect.top + (itemRect.bottom - itemRect.top - scaled(9)) / 2;
+    POINT points[4] = {{x + scaled(3), t + scaled(4)}, {x + scaled(7), t + scaled(8)}, {x + scaled(11), t + scaled(4)},
+                       {x + scaled(7), t}};
     HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(DC_BRUSH));
     HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
     COLORREF oldFill = SetDCBrushColor(dc, kDiamondFill);
@@ -113,7 +115,8 @@ void drawComboItem(const tagDRAWITEMSTRUCT* item) {
     int oldMode = SetBkMode(dc, TRANSPARENT);
     const RECT& r = item->rcItem;
     int y = r.top + (r.bottom - r.top - metrics.tmHeight) / 2;
-    ExtTextOutW(dc, r.left + 2, y, ETO_CLIPPED, &r, asWide(textChars(&text)), static_cast<UINT>(text.length), nullptr);
+    ExtTextOutW(dc, r.left + scaled(2), y, ETO_CLIPPED, &r, asWide(textChars(&text)), static_cast<UINT>(text.length),
+                nullptr);
     SetBkMode(dc, oldMode);
     SelectObject(dc, oldFont);
 }

@@ -352,7 +352,7 @@ void onCropHover(int x, int y) {
     }
     case 1: moveBand(x, y); break;
     case 3: {
-        HitResult hit = hitTestCrop(geometry().cropScreenRect, x, y, ratioLocked());
+        HitResult hit = hitTestCrop(geometry().cropScreenRect, x, y, ratioLocked(), scaled(kHitTolerance));
         cropEditor->hitZone = hit.zone;
         setViewCursor(hit.cursorId);
         break;
@@ -380,7 +380,7 @@ void onCropDrag(int x, int y) {
     if (!cropEditor) return;
     switch (appState.cropState) {
     case 1:
-        if (std::abs(x - cropEditor->anchorViewX) + std::abs(y - cropEditor->anchorViewY) > kBandThreshold)
+        if (std::abs(x - cropEditor->anchorViewX) + std::abs(y - cropEditor->anchorViewY) > scaled(kBandThreshold))
             appState.cropState = 2;
         moveBand(x, y);
         return;

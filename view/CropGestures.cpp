@@ -18,15 +18,15 @@ const int kCursorHorizontal = 130, kCursorVertical = 131, kCursorDiagonalDown = 
 
 // Near-left is tested before near-right and near-top before near-bottom, so on a rectangle narrower than
 // twice the tolerance the left and top zones win.
-HitResult hitTestCrop(const ScreenRect& r, int32_t x, int32_t y, bool ratioLocked) {
+HitResult hitTestCrop(const ScreenRect& r, int32_t x, int32_t y, bool ratioLocked, int32_t tolerance) {
     HitResult hit;
-    if (!(r.left - kHitTolerance < x && x < r.right + kHitTolerance && r.top - kHitTolerance < y &&
-          y < r.bottom + kHitTolerance))
+    if (!(r.left - tolerance < x && x < r.right + tolerance && r.top - tolerance < y &&
+          y < r.bottom + tolerance))
         return hit;
-    bool nearLeft = x < r.left + kHitTolerance;
-    bool nearRight = !nearLeft && x > r.right - kHitTolerance;
-    bool nearTop = y < r.top + kHitTolerance;
-    bool nearBottom = y > r.bottom - kHitTolerance;
+    bool nearLeft = x < r.left + tolerance;
+    bool nearRight = !nearLeft && x > r.right - tolerance;
+    bool nearTop = y < r.top + tolerance;
+    bool nearBottom = y > r.bottom - tolerance;
     if (ratioLocked) {
         // Only the far edges can follow the ratio; near the left or top the rectangle moves instead.
         if (nearRight) {

@@ -11,6 +11,7 @@
 struct CropEditor;
 struct TextBuffer;
 
+// At 96 DPI; the window side scales them to the display.
 constexpr int32_t kHitTolerance = 7;    // view pixels around an edge that still grab it
 constexpr int32_t kBandThreshold = 16;  // view pixels of travel before a held press draws by dragging
 
@@ -21,8 +22,9 @@ struct HitResult {
     int cursorId = 0;  // 0: the arrow
 };
 // Zones offered at view point (x, y) over `screen`; a locked ratio offers only the right and bottom edges,
-// the bottom-right corner and the inside.
-HitResult hitTestCrop(const ScreenRect& screen, int32_t x, int32_t y, bool ratioLocked);
+// the bottom-right corner and the inside. `tolerance`: view pixels around an edge that still grab it.
+HitResult hitTestCrop(const ScreenRect& screen, int32_t x, int32_t y, bool ratioLocked,
+                      int32_t tolerance = kHitTolerance);
 
 // Limits a view point to the drawn picture.
 void limitToDrawnImage(const ViewGeometry* geometry, int32_t* x, int32_t* y);

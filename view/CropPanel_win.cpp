@@ -253,7 +253,7 @@ LRESULT CALLBACK panelSubclassProc(HWND window, UINT message, WPARAM wParam, LPA
         break;
     case WM_MEASUREITEM:
         if (wParam == IDC_CROP_PRESET) {
-            reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = UINT(appState.metrics.textHeight + 2);
+            reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = UINT(appState.metrics.textHeight + scaled(2));
             return TRUE;
         }
         break;
@@ -299,10 +299,10 @@ int buttonsWidth() {
 // Lays the controls out from the buttons' end; creates them the first time. Returns the total width.
 int layoutPanel(bool create) {
     HWND bar = appState.cropToolbar;
-    int x = buttonsWidth() + 4;
+    int x = buttonsWidth() + scaled(4);
     const int fieldWidth = numberFieldWidth(kFieldChars);
     for (int i = 0; i < kFieldCount; i++) {
-        int labelWidth = textWidthOf(kLabelIds[i]) + 2;
+        int labelWidth = textWidthOf(kLabelIds[i]) + scaled(2);
         if (create) {
             if (!createTextLabel(bar, kLabelIds[i], x, labelWidth, LabelWidth::Given)) return 0;
         } else {
@@ -310,19 +310,19 @@ int layoutPanel(bool create) {
             loadText(kLabelIds[i], &text);
             placeControl(bar, int(kLabelIds[i]), x, labelWidth, textChars(&text));
         }
-        x += labelWidth + 1;
+        x += labelWidth + scaled(1);
         if (create) {
             if (!createNumberField(bar, kFieldIds[i], kUpDownIds[i], x, kFieldChars, kFieldLimit, kFieldMaximum, 0, 0))
                 return 0;
         } else {
             HWND edit = control(kFieldIds[i]);
-            MoveWindow(edit, x, 2, fieldWidth, appState.metrics.lineHeight, TRUE);
+            MoveWindow(edit, x, scaled(2), fieldWidth, appState.metrics.lineHeight, TRUE);
             SendMessageW(edit, WM_SETFONT, WPARAM(appState.uiFont), TRUE);
-            SendMessageW(control(kUpDownIds[i]), UDM_SETBUDDY, WPARAM(edit), 0);
+            attachUpDown(control(kUpDownIds[i]), edit);
         }
-        x += fieldWidth + (i + 1 < kFieldCount ? 8 : 12);
+        x += fieldWidth + scaled(i + 1 < kFieldCount ? 8 : 12);
     }
-    int labelWidth = textWidthOf(TXT_RATIO_LABEL) + 2;
+    int labelWidth = textWidthOf(TXT_RATIO_LABEL) + scaled(2);
     if (create) {
         if (!createTextLabel(bar, TXT_RATIO_LABEL, x, labelWidth, LabelWidth::Given)) return 0;
     } else {
@@ -330,14 +330,14 @@ int layoutPanel(bool create) {
         loadText(TXT_RATIO_LABEL, &text);
         placeControl(bar, TXT_RATIO_LABEL, x, labelWidth, textChars(&text));
     }
-    x += labelWidth + 1;
+    x += labelWidth + scaled(1);
     if (create) {
         if (!createChoiceCombo(bar, x, ratioBoxWidth())) return 0;
     } else {
         HWND box = ratioBox();
-        MoveWindow(box, x, 1, ratioBoxWidth(), 400, TRUE);
+        MoveWindow(box, x, scaled(1), ratioBoxWidth(), scaled(400), TRUE);
         SendMessageW(box, WM_SETFONT, WPARAM(appState.uiFont), TRUE);
-        int height = appState.metrics.textHeight + 2;
+        int height = appState.metrics.textHeight + scaled(2);
         SendMessageW(box, CB_SETITEMHEIGHT, WPARAM(-1), height);
         SendMessageW(box, CB_SETITEMHEIGHT, 0, height);
     }

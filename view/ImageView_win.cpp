@@ -21,7 +21,7 @@ void showZoomPercent();
 
 namespace {
 
-constexpr int32_t kPanThreshold = 8;  // view pixels of travel before a right press becomes a pan
+constexpr int32_t kPanThreshold = 8;  // view pixels of travel (at 96 DPI) before a right press becomes a pan
 constexpr COLORREF kFailedTextColour = RGB(0, 0, 0);
 
 ViewGeometry& geometry() { return appState.viewState.geometry; }
@@ -316,7 +316,7 @@ void onViewRightButtonDown(int32_t x, int32_t y, uint32_t keys) {
 void onViewPendingDragMove(int32_t x, int32_t y) {
     if (appState.dragMode != 2) return;
     ViewGeometry& g = geometry();
-    if (std::abs(x - g.panAnchorX) + std::abs(y - g.panAnchorY) <= kPanThreshold) return;
+    if (std::abs(x - g.panAnchorX) + std::abs(y - g.panAnchorY) <= scaled(kPanThreshold)) return;
     syncZoom();
     if (pictureShown() && (g.zoomedW > g.viewW || g.zoomedH > g.viewH)) {
         appState.dragMode = 3;

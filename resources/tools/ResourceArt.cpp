@@ -8,7 +8,9 @@
 // Art files are rows of equal length; each character is a colour of ART_DIR/palette.txt, '.' is
 // transparent (magenta in toolbar strips). Lines starting with ';' are comments. The list file names the
 // resources: "icon ID art...", "cursor ID layer..." (layers drawn over each other, "name@90" turns a
-// layer clockwise), "strip ID art..." and "strip-disabled ID art..." (16 x 16 images side by side).
+// layer clockwise), "strip ID art..." and "strip-disabled ID art..." (16 x 16 images side by side). Each
+// strip is also drawn at the sides of the larger display scales, 20, 24 and 32 pixels, by repeating art
+// pixels, as strips ID + 10, ID + 20 and ID + 30.
 
 #include <cmath>
 #include <cstdint>
@@ -212,13 +214,13 @@ Rgb disabledColour(Rgb c) {
     return Rgb{v, v, v};
 }
 
-void writeStrip(const std::string& path, const std::vector<std::string>& names, bool disabled) {
+void writeStrip(const std::string& path, const std::vector<std::string>& names, bool disabled, int side) {
     std::vector<Art> images;
     for (const std::string& name : names) {
         images.push_back(loadArt(name));
         if (images.back().width != 16 || images.back().height != 16) fail(name + " is not 16 x 16");
     }
-    int width = 16 * int(images.size()), height = 16;
+    int width = side * int(images.size()), height = side;
     int stride = (width * 3 + 3) & ~3;
     std::vector<uint8_t> out;
     out.push_back('B');
@@ -230,7 +232,8 @@ void writeStrip(const std::string& path, const std::vector<std::string>& names, 
     for (int y = height - 1; y >= 0; --y) {
         std::vector<uint8_t> row(size_t(stride), 0);
         for (int x = 0; x < width; ++x) {
-            char c = images[size_t(x / 16)].at(x % 16, y);
+            // The art pixel under the centre of the device pixel: an even spread of the doubled ones.
+            char c = images[size_t(x / side)].at((x % side * 2 + 1) * 16 / (side * 2), (y * 2 + 1) * 16 / (side * 2));
             Rgb rgb{255, 0, 255};
             if (c != '.') rgb = disabled ? disabledColour(palette[c]) : palette[c];
             row[size_t(x) * 3] = rgb.b;
@@ -260,7 +263,10 @@ int runArt(const std::string& listPath, const std::string& outDir) {
             if (art.width != 32 || art.height != 32) fail("cursor " + id + " is not 32 x 32");
             writeIconFile(outDir + "/cursor" + id + ".cur", {art}, true);
         } else if (kind == "strip" || kind == "strip-disabled") {
-            writeStrip(outDir + "/strip" + id + ".bmp", names, kind == "strip-disabled");
+            const int sides[] = {16, 20, 24, 32};
+            for (int step = 0; step < 4; ++step)
+                writeStrip(outDir + "/strip" + std::to_string(std::stoi(id) + 10 * step) + ".bmp", names,
+                           kind == "strip-disabled", sides[step]);
         } else {
             fail("unknown kind " + kind);
         }

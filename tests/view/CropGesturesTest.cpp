@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/DpiScale.h"
 #include "common/TextBuffer.h"
 #include "view/CropEditor.h"
 
@@ -60,6 +61,13 @@ TEST(CropGestures, HitZonesAndCursorsWithAFreeRatio) {
     EXPECT_EQ(hitTestCrop(thin, 104, 54, false).zone, 5);
     EXPECT_EQ(hitTestCrop({100, 50, 108, 150}, 104, 100, false).zone, 1);
     EXPECT_EQ(hitTestCrop({100, 50, 200, 58}, 150, 54, false).zone, 2);
+    // The window side scales the tolerance with the display: at 200 % the reach is 13 device pixels.
+    for (int32_t tolerance : {kHitTolerance, int32_t(scaleToDpi(kHitTolerance, 192))}) {
+        EXPECT_EQ(hitTestCrop(r, 101 - tolerance, 100, false, tolerance).zone, 1) << tolerance;
+        EXPECT_EQ(hitTestCrop(r, 100 - tolerance, 100, false, tolerance).zone, 0) << tolerance;
+        EXPECT_EQ(hitTestCrop(r, 199 + tolerance, 100, false, tolerance).zone, 3) << tolerance;
+        EXPECT_EQ(hitTestCrop(r, 100 + tolerance, 100, false, tolerance).zone, 9) << tolerance;
+    }
 }
 
 TEST(CropGestures, ALockedRatioOffersOnlyTheFarEdgesTheirCornerAndAMove) {
