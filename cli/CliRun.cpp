@@ -103,6 +103,12 @@ void printCliError(const char16_t* path, const char16_t* message) {
 }
 
 int runCropCommand(const CliOptions* options) {
+    // A read-only OUTPUT, or one another program holds open, is left as it is, as the program's save
+    // leaves it: on POSIX the rename would replace it regardless, on Windows it would fail after the crop.
+    if (osFileExists(options->output) && !destinationIsFree(options->output)) {
+        printCliError(options->output, u"is read-only or in use and cannot be replaced");
+        return kCliFailed;
+    }
     TextBuffer folder;
     TextBuffer temporary;
     if (!outputFolder(options->output, &folder) || !osMakeTempFileIn(textChars(&folder), &temporary)) {

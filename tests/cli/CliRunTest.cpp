@@ -100,6 +100,14 @@ TEST(CliRun, FailureLeavesOutputUntouchedAndNoTemporaryFile) {
     EXPECT_EQ(readFileBytes(dir.file("out.jpg")), previous);
     EXPECT_EQ(runWith({dir.file("in.jpg"), dir.file("no-folder/out.jpg")}), kCliFailed);
     EXPECT_EQ(filesIn(dir), (std::vector<std::string>{"bad.jpg", "in.jpg", "out.jpg"}));
+    // A read-only input may be cropped to a new file, never over itself or another read-only file.
+    makeReadOnly(dir.file("in.jpg"));
+    makeReadOnly(dir.file("out.jpg"));
+    EXPECT_EQ(runWith({"--crop", "16x16+8+8", dir.file("in.jpg"), dir.file("out.jpg")}), kCliFailed);
+    EXPECT_EQ(runWith({"--crop", "16x16+8+8", dir.file("in.jpg"), dir.file("in.jpg")}), kCliFailed);
+    EXPECT_EQ(readFileBytes(dir.file("out.jpg")), previous);
+    EXPECT_EQ(readFileBytes(dir.file("in.jpg")), cameraPicture());
+    EXPECT_EQ(runWith({"--crop", "16x16+8+8", dir.file("in.jpg"), dir.file("new.jpg")}), kCliDone);
 }
 
 TEST(CliRun, OutputMayReplaceItsOwnInput) {
