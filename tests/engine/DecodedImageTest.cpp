@@ -111,16 +111,26 @@ TEST(DecodedImage, OneComponentSourceHasAnEightByEightGridWhateverItsSampling) {
     EXPECT_EQ(result.decode.blockHeight, 8u);
 }
 
-TEST(DecodedImage, ProgressiveSourceIsFlaggedAndDecodesLikeAnyOther) {
+// A prefetch no longer wanted is stopped from another thread: the flag is seen while rows are read (one
+// scan) and while the scans are buffered (progressive), after the bitmap exists; a clear flag changes nothing.
+TEST(DecodedImage, ProgressiveSourceIsFlaggedAndDecodesLikeAnyOtherUnlessStopped) {
     for (bool progressive : {false, true}) {
         TestJpegOptions options = picture(75, 45, JCS_YCbCr, 2, 2);
         options.progressive = progressive;
         std::vector<uint8_t> bytes = makeTestJpeg(options);
-        Decoded result;
+        const char* label = progressive ? "progressive" : "sequential";
+        std::atomic<bool> stop{false};
+        Decoded result, stopped;
+        result.decode.stop = stopped.decode.stop = &stop;
         decodeBytes(&result, bytes);
         ASSERT_NE(result.image, nullptr);
         EXPECT_EQ(result.decode.isProgressive, progressive ? 1 : 0);
-        expectSameAsLibrary(result.image, bytes, progressive ? "progressive" : "sequential");
+        EXPECT_EQ(result.decode.fileSize, bytes.size()) << label;
+        expectSameAsLibrary(result.image, bytes, label);
+        stop = true;
+        decodeBytes(&stopped, bytes);
+        EXPECT_EQ(stopped.image, nullptr) << label;
+        EXPECT_EQ(stopped.decode.errorCode, kEngineCannotOpen) << label;
     }
 }
 
@@ -205,31 +215,6 @@ TEST(DecodedImage, FileCutInsideItsHeaderFailsThroughTheLibraryErrorPath) {
     EXPECT_GT(result.decode.errorText.length, 0u);
     EXPECT_EQ(result.decode.fileHandle, kInvalidOsHandle);
     EXPECT_EQ(result.decode.viewBase, nullptr);
-}
-
-// A prefetch no longer wanted is stopped from another thread: the flag is seen while rows are read (one
-// scan) and while the scans are buffered (progressive), after the bitmap exists; a clear flag changes nothing.
-TEST(DecodedImage, StopFlagEndsTheDecodeOfEitherKind) {
-    for (bool progressive : {false, true}) {
-        TestJpegOptions options = picture(120, 90, JCS_YCbCr, 2, 2);
-        options.progressive = progressive;
-        std::vector<uint8_t> bytes = makeTestJpeg(options);
-        for (bool stop : {false, true}) {
-            std::atomic<bool> flag{stop};
-            Decoded result;
-            result.decode.stop = &flag;
-            decodeBytes(&result, bytes);
-            const std::string label = std::string(progressive ? "progressive" : "sequential") + (stop ? " stopped" : "");
-            if (stop) {
-                EXPECT_EQ(result.image, nullptr) << label;
-                EXPECT_EQ(result.decode.errorCode, kEngineCannotOpen) << label;
-            } else {
-                ASSERT_NE(result.image, nullptr) << label;
-                EXPECT_EQ(result.decode.fileSize, bytes.size()) << label;
-                expectSameAsLibrary(result.image, bytes, label.c_str());
-            }
-        }
-    }
 }
 
 TEST(DecodedImage, MissingOrEmptyFileGives50004) {

@@ -554,37 +554,6 @@ TestPixels thumbnailTheShownWay(const std::string& source, const std::string& ou
     return decodeTestJpeg(exifThumbnail(readFileBytes(output)), grayscale ? JCS_GRAYSCALE : JCS_EXT_BGR);
 }
 
-
-// Four coloured quadrants split off-centre, in each kind of source, cut at the split, across it, at the
-// edges and whole.
-const std::vector<ThumbnailCase>& quadrantCases() {
-    const CropSettings whole;
-    // A picture's decode reduced to 2/8 to 7/8 is not a box average near hard edges (1/8 is): a
-    // thumbnail only six rows high across the split shows that most.
-    static const std::vector<ThumbnailCase> cases = {
-        {"4:2:0, across the middle", JCS_YCbCr, 2, 2, false, window(413, 250, 600, 400), false, 3.5},
-        {"4:2:0, whole picture", JCS_YCbCr, 2, 2, false, whole, false, 3.5},
-        {"4:2:0, one block at the split", JCS_YCbCr, 2, 2, false, window(504, 304, 8, 8), false, 0},
-        {"4:2:0, small enough for full scale", JCS_YCbCr, 2, 2, false, window(433, 250, 150, 100), false, 0},
-        {"4:2:0, bottom right, odd size", JCS_YCbCr, 2, 2, false, window(870, 582, 333, 221), false, 3.5},
-        {"4:2:0, tall strip", JCS_YCbCr, 2, 2, false, window(480, 0, 50, 803), false, 3.5},
-        {"4:2:0, grayscale save", JCS_YCbCr, 2, 2, false, window(413, 250, 600, 400), true, 3.5},
-        {"4:2:0, grayscale save of the whole", JCS_YCbCr, 2, 2, false, whole, true, 3.5},
-        {"4:2:2, across the middle", JCS_YCbCr, 2, 1, false, window(413, 250, 600, 400), false, 3.5},
-        {"4:4:0, across the middle", JCS_YCbCr, 1, 2, false, window(413, 250, 600, 400), false, 3.5},
-        {"4:4:0, bottom right, odd size", JCS_YCbCr, 1, 2, false, window(870, 582, 333, 221), false, 3.5},
-        {"4:4:4, wide strip six rows high", JCS_YCbCr, 1, 1, false, window(0, 290, 1203, 41), false, 8},
-        {"progressive 4:2:0, across the middle", JCS_YCbCr, 2, 2, true, window(413, 250, 600, 400), false, 3.5},
-        {"progressive 4:2:2, whole picture", JCS_YCbCr, 2, 1, true, whole, false, 3.5},
-        {"grey, across the middle", JCS_GRAYSCALE, 1, 1, false, window(413, 250, 600, 400), false, 3.5},
-        {"grey, bottom right, odd size", JCS_GRAYSCALE, 1, 1, false, window(870, 582, 333, 221), false, 3.5},
-        {"CMYK, across the middle", JCS_CMYK, 1, 1, false, window(413, 250, 600, 400), false, 3.5},
-        {"CMYK, whole picture", JCS_CMYK, 1, 1, false, whole, false, 3.5},
-        {"YCCK, across the middle", JCS_YCCK, 2, 2, false, window(413, 250, 600, 400), false, 3.5},
-    };
-    return cases;
-}
-
 // The quadrant picture of a case, `scale` times its 1203 × 803 pixels, with an Exif thumbnail to renew.
 TestJpegOptions quadrantPicture(const ThumbnailCase& c, uint32_t scale) {
     TestJpegOptions options;
@@ -605,17 +574,44 @@ TestJpegOptions quadrantPicture(const ThumbnailCase& c, uint32_t scale) {
 }
 }  // namespace
 
-// Four coloured quadrants split off-centre: a window in the wrong place, a swapped axis or a wrong colour
-// conversion gives a thumbnail far from the one the program makes from the displayed picture. The two are
-// not the same bytes (a scaled decode is not an average of full pixels), but close.
-TEST(ExifThumbnail, ThumbnailFromAReducedDecodeOfTheWindowMatchesTheShownPicturesOne) {
+// Four coloured quadrants split off-centre, in each kind of source, cut at the split, across it, at the
+// edges and whole: a window in the wrong place, a swapped axis or a wrong colour conversion gives a
+// thumbnail far from the one the program makes from the displayed picture. The two are not the same bytes
+// (a scaled decode is not an average of full pixels), but close. The command line's thumbnail from what
+// the crop holds is checked on the picture three times as large, so that the larger windows take the DC
+// terms (1/8 scale covers the thumbnail) and the smaller ones a decode of the output: within each case's
+// tolerance of the reduced decode of the source (3.5 where that one equals the program's bytes).
+TEST(ExifThumbnail, ThumbnailFromAReducedDecodeOrFromTheCropsBlocksMatchesTheShownPicturesOne) {
     const uint32_t width = 1203, height = 803;
+    const CropSettings whole;
+    // A picture's decode reduced to 2/8 to 7/8 is not a box average near hard edges (1/8 is): a
+    // thumbnail only six rows high across the split shows that most.
+    const ThumbnailCase cases[] = {
+        {"4:2:0, across the middle", JCS_YCbCr, 2, 2, false, window(413, 250, 600, 400), false, 3.5},
+        {"4:2:0, whole picture", JCS_YCbCr, 2, 2, false, whole, false, 3.5},
+        {"4:2:0, one block at the split", JCS_YCbCr, 2, 2, false, window(504, 304, 8, 8), false, 0},
+        {"4:2:0, small enough for full scale", JCS_YCbCr, 2, 2, false, window(433, 250, 150, 100), false, 0},
+        {"4:2:0, bottom right, odd size", JCS_YCbCr, 2, 2, false, window(870, 582, 333, 221), false, 3.5},
+        {"4:2:0, tall strip", JCS_YCbCr, 2, 2, false, window(480, 0, 50, 803), false, 3.5},
+        {"4:2:0, grayscale save", JCS_YCbCr, 2, 2, false, window(413, 250, 600, 400), true, 3.5},
+        {"4:2:0, grayscale save of the whole", JCS_YCbCr, 2, 2, false, whole, true, 3.5},
+        {"4:2:2, across the middle", JCS_YCbCr, 2, 1, false, window(413, 250, 600, 400), false, 3.5},
+        {"4:4:0, across the middle", JCS_YCbCr, 1, 2, false, window(413, 250, 600, 400), false, 3.5},
+        {"4:4:0, bottom right, odd size", JCS_YCbCr, 1, 2, false, window(870, 582, 333, 221), false, 3.5},
+        {"4:4:4, wide strip six rows high", JCS_YCbCr, 1, 1, false, window(0, 290, 1203, 41), false, 8},
+        {"progressive 4:2:0, across the middle", JCS_YCbCr, 2, 2, true, window(413, 250, 600, 400), false, 3.5},
+        {"progressive 4:2:2, whole picture", JCS_YCbCr, 2, 1, true, whole, false, 3.5},
+        {"grey, across the middle", JCS_GRAYSCALE, 1, 1, false, window(413, 250, 600, 400), false, 3.5},
+        {"grey, bottom right, odd size", JCS_GRAYSCALE, 1, 1, false, window(870, 582, 333, 221), false, 3.5},
+        {"CMYK, across the middle", JCS_CMYK, 1, 1, false, window(413, 250, 600, 400), false, 3.5},
+        {"CMYK, whole picture", JCS_CMYK, 1, 1, false, whole, false, 3.5},
+        {"YCCK, across the middle", JCS_YCCK, 2, 2, false, window(413, 250, 600, 400), false, 3.5},
+    };
     TempDir dir;
-    for (const ThumbnailCase& c : quadrantCases()) {
+    for (const ThumbnailCase& c : cases) {
         SCOPED_TRACE(c.label);
-        const TestJpegOptions options = quadrantPicture(c, 1);
         const std::string source = dir.file("source.jpg"), shownWay = dir.file("a.jpg"), reducedWay = dir.file("b.jpg");
-        writeFileBytes(source, makeTestJpeg(options));
+        writeFileBytes(source, makeTestJpeg(quadrantPicture(c, 1)));
         CropSettings settings = c.crop;
         settings.grayscale = c.grayscale;
         const CropResult crop = runCropOnFile(source, shownWay, settings);
@@ -644,18 +640,7 @@ TEST(ExifThumbnail, ThumbnailFromAReducedDecodeOfTheWindowMatchesTheShownPicture
                 source, shownWay, {rect.left - shift, rect.top, rect.right - shift, rect.bottom}, c.grayscale);
             EXPECT_GT(meanDifference(got, shifted), 4 * c.tolerance + 5) << "a shifted window";
         }
-    }
-}
 
-// The command line's thumbnail from what the crop holds, on the same table three times as large, so that
-// the larger windows take the DC terms (1/8 scale covers the thumbnail) and the smaller ones a decode of
-// the output: within each case's tolerance of today's reduced decode of the source (3.5 where that one
-// equals the program's bytes).
-TEST(ExifThumbnail, ThumbnailFromTheCropsBlocksMatchesTheReducedDecodeOfTheSource) {
-    TempDir dir;
-    for (const ThumbnailCase& c : quadrantCases()) {
-        SCOPED_TRACE(c.label);
-        const std::string source = dir.file("source.jpg"), cropWay = dir.file("a.jpg"), todayWay = dir.file("b.jpg");
         writeFileBytes(source, makeTestJpeg(quadrantPicture(c, 3)));
         const CropSettings& w = c.crop;
         CropTransform job;
@@ -663,20 +648,20 @@ TEST(ExifThumbnail, ThumbnailFromTheCropsBlocksMatchesTheReducedDecodeOfTheSourc
         job.cropEnabled = w.crop;
         job.crop = {w.width * 3, w.height * 3, w.left * 3, w.top * 3};
         job.holdCoefficients = 1;
-        ASSERT_TRUE(transformFile(&job, u16(source).c_str(), u16(cropWay).c_str()));
-        writeFileBytes(todayWay, readFileBytes(cropWay));
+        ASSERT_TRUE(transformFile(&job, u16(source).c_str(), u16(shownWay).c_str()));
+        writeFileBytes(reducedWay, readFileBytes(shownWay));
         const uint32_t left = job.cropColumns * job.cellWidth, top = job.cropRows * job.cellHeight;
-        const PixelRect rect = {left, top, left + job.outputWidth - 1, top + job.outputHeight - 1};
-        EXPECT_TRUE(regenerateThumbnailFromCrop(&job, u16(cropWay).c_str(), c.grayscale));
+        const PixelRect large = {left, top, left + job.outputWidth - 1, top + job.outputHeight - 1};
+        EXPECT_TRUE(regenerateThumbnailFromCrop(&job, u16(shownWay).c_str(), c.grayscale));
         releaseCropHold(&job);
-        ASSERT_TRUE(regenerateThumbnailFromSource(u16(source).c_str(), u16(todayWay).c_str(), rect, c.grayscale));
+        ASSERT_TRUE(regenerateThumbnailFromSource(u16(source).c_str(), u16(reducedWay).c_str(), large, c.grayscale));
         const J_COLOR_SPACE space = c.grayscale ? JCS_GRAYSCALE : JCS_EXT_BGR;
-        const TestPixels got = decodeTestJpeg(exifThumbnail(readFileBytes(cropWay)), space);
-        const TestPixels today = decodeTestJpeg(exifThumbnail(readFileBytes(todayWay)), space);
-        ASSERT_TRUE(got.ok && today.ok);
-        ASSERT_EQ(got.width, today.width);
-        ASSERT_EQ(got.height, today.height);
-        EXPECT_LE(meanDifference(got, today), c.tolerance == 0 ? 3.5 : c.tolerance) << got.width << "x" << got.height;
+        const TestPixels fromBlocks = decodeTestJpeg(exifThumbnail(readFileBytes(shownWay)), space);
+        const TestPixels reduced = decodeTestJpeg(exifThumbnail(readFileBytes(reducedWay)), space);
+        ASSERT_TRUE(fromBlocks.ok && reduced.ok);
+        ASSERT_TRUE(fromBlocks.width == reduced.width && fromBlocks.height == reduced.height);
+        EXPECT_LE(meanDifference(fromBlocks, reduced), c.tolerance == 0 ? 3.5 : c.tolerance)
+            << "from the crop's blocks, " << fromBlocks.width << "x" << fromBlocks.height;
     }
 }
 

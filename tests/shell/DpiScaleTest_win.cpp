@@ -3,6 +3,7 @@
 // them out at the new one.
 #include "shell/ShellFrameFixture.h"
 
+#include <array>
 #include <cstdlib>
 
 #include "shell/CommandIds.h"
@@ -13,44 +14,36 @@ namespace {
 
 using DpiScale = ShellFrame;
 
-struct Sizes {
-    int fontEm = 0;  // the interface font's height without its internal leading
-    int buttonHeight = 0;
-    int imageSide = 0;
-    int bandHeight = 0;  // the toolbar band's child height
-    int fieldHeight = 0;
-    int ratioItemHeight = 0;
-    int upDownWidth = 0;
-    int fieldGap = 0;  // from the left field's up-down to the top field's label
-};
+// What is measured, in this order.
+const char* const kSizeNames[] = {"font (its height without the internal leading)", "button height", "image side",
+                                  "toolbar band's child height", "field height", "ratio item height",
+                                  "up-down width", "gap from the left field's up-down to the top field's label"};
+using Sizes = std::array<int, 8>;
 
 Sizes measure() {
-    Sizes sizes;
     HDC dc = GetDC(appState.frame);
     HGDIOBJ old = SelectObject(dc, appState.uiFont);
     TEXTMETRICW text = {};
     GetTextMetricsW(dc, &text);
     SelectObject(dc, old);
     ReleaseDC(appState.frame, dc);
-    sizes.fontEm = text.tmHeight - text.tmInternalLeading;
-    sizes.buttonHeight = HIWORD(DWORD(SendMessageW(appState.toolbar1, TB_GETBUTTONSIZE, 0, 0)));
     int side = 0, ignored = 0;
     ImageList_GetIconSize(reinterpret_cast<HIMAGELIST>(SendMessageW(appState.cropToolbar, TB_GETIMAGELIST, 0, 0)),
                           &side, &ignored);
-    sizes.imageSide = side;
     REBARBANDINFOW band = {};
     band.cbSize = sizeof band;
     band.fMask = RBBIM_CHILDSIZE;
     SendMessageW(appState.rebar, RB_GETBANDINFOW, 0, reinterpret_cast<LPARAM>(&band));
-    sizes.bandHeight = int(band.cyMinChild);
-    RECT field = rectInParent(GetDlgItem(appState.cropToolbar, IDC_CROP_FIELD_LEFT));
-    sizes.fieldHeight = field.bottom - field.top;
-    HWND box = GetDlgItem(appState.cropToolbar, IDC_CROP_PRESET);
-    sizes.ratioItemHeight = int(SendMessageW(box, CB_GETITEMHEIGHT, 0, 0));
-    RECT spin = rectInParent(GetDlgItem(appState.cropToolbar, IDC_CROP_LEFT_SPIN));
-    sizes.upDownWidth = spin.right - spin.left;
-    sizes.fieldGap = rectInParent(GetDlgItem(appState.cropToolbar, TXT_CROP_TOP)).left - spin.right;
-    return sizes;
+    const RECT field = rectInParent(GetDlgItem(appState.cropToolbar, IDC_CROP_FIELD_LEFT));
+    const RECT spin = rectInParent(GetDlgItem(appState.cropToolbar, IDC_CROP_LEFT_SPIN));
+    return {int(text.tmHeight - text.tmInternalLeading),
+            HIWORD(DWORD(SendMessageW(appState.toolbar1, TB_GETBUTTONSIZE, 0, 0))),
+            side,
+            int(band.cyMinChild),
+            int(field.bottom - field.top),
+            int(SendMessageW(GetDlgItem(appState.cropToolbar, IDC_CROP_PRESET), CB_GETITEMHEIGHT, 0, 0)),
+            int(spin.right - spin.left),
+            int(rectInParent(GetDlgItem(appState.cropToolbar, TXT_CROP_TOP)).left - spin.right)};
 }
 
 // WM_DPICHANGED as the system sends it: the new DPI and the frame's rectangle scaled to it.
@@ -80,8 +73,8 @@ TEST_F(DpiScale, BarsPanelAndFontFollowTheDpiAndItsChanges) {
     ASSERT_TRUE(appState.cropMode);
     const Sizes atStart = measure();
     // The strips are drawn at 16, 20, 24 and 32 pixels; 100 %, 150 % and 200 % take theirs exactly.
-    EXPECT_EQ(atStart.imageSide, scaleToDpi(16, dpi));
-    EXPECT_EQ(atStart.fontEm, scaleToDpi(12, dpi)) << "the stored -12 is a 96-DPI height";
+    EXPECT_EQ(atStart[2], scaleToDpi(16, dpi)) << kSizeNames[2];
+    EXPECT_EQ(atStart[0], scaleToDpi(12, dpi)) << "the stored -12 is a 96-DPI height";
 
     // Moved to a monitor of the other scale, and back.
     const int other = dpi == 96 ? 192 : 96;
@@ -94,15 +87,8 @@ TEST_F(DpiScale, BarsPanelAndFontFollowTheDpiAndItsChanges) {
     const Sizes& high = dpi < other ? atOther : atStart;
     const int lowDpi = dpi < other ? dpi : other;
     const int highDpi = dpi < other ? other : dpi;
-    struct Row {
-        const char* name;
-        int Sizes::*size;
-    } rows[] = {{"font", &Sizes::fontEm},           {"button height", &Sizes::buttonHeight},
-                {"image side", &Sizes::imageSide},  {"band height", &Sizes::bandHeight},
-                {"field height", &Sizes::fieldHeight}, {"ratio item height", &Sizes::ratioItemHeight},
-                {"up-down width", &Sizes::upDownWidth}, {"gap after a field", &Sizes::fieldGap}};
-    for (const Row& row : rows) {
-        EXPECT_NEAR(high.*row.size, MulDiv(low.*row.size, highDpi, lowDpi), 1) << row.name;
-        EXPECT_EQ(back.*row.size, atStart.*row.size) << row.name << " after the way back";
+    for (size_t i = 0; i < atStart.size(); ++i) {
+        EXPECT_NEAR(high[i], MulDiv(low[i], highDpi, lowDpi), 1) << kSizeNames[i];
+        EXPECT_EQ(back[i], atStart[i]) << kSizeNames[i] << " after the way back";
     }
 }
