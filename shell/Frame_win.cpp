@@ -13,6 +13,7 @@
 #include "shell/Menus.h"
 #include "shell/PictureLoad.h"
 #include "shell/Toolbars.h"
+#include "shell/ZoomGroup.h"
 #include "shell/WindowFit.h"
 #include "filelist/FileListWindow.h"
 #include "engine/DecodedImage.h"

@@ -5,7 +5,6 @@
 
 #include "common/WinHeaders.h"
 
-bool registerZoomLabelClass(HINSTANCE instance);
 bool createTooltipWindow();
 bool createBars();
 void destroyBars();
@@ -13,7 +12,6 @@ void relayoutBars();
 // TTM_ADDTOOLW at creation, TTM_SETTOOLINFOW afterwards.
 void updateTooltips(UINT message);
 void refreshToolbar1States();
-void showZoomPercent();
 // Crop mode: the crop toolbar (its full width is returned), its place in band 2 with at least
 // `minWidth` pixels (again once its panel controls are added), and toolbar 2 back into band 2.
 int createCropToolbar();

@@ -1,10 +1,8 @@
 // The rebar with toolbar 1 (file and zoom commands, the zoom group), toolbar 2 (save options and the crop
-// button), the crop toolbar of crop mode, their tooltips, custom drawing and subclass procedures, and
-// the zoom label control.
+// button), the crop toolbar of crop mode, their tooltips, custom drawing and subclass procedures.
 #include "shell/Toolbars.h"
 
 #include <commctrl.h>
-#include <imm.h>
 #include <uxtheme.h>
 #include <windowsx.h>
 
@@ -16,6 +14,7 @@
 #include "shell/CommandIds.h"
 #include "shell/Menus.h"
 #include "shell/ShellWindows.h"
+#include "shell/ZoomGroup.h"
 #include "filelist/FileListWindow.h"
 #include "settings/TextIds.h"
 #include "view/CropMode.h"
@@ -26,13 +25,7 @@
 
 namespace {
 
-constexpr COLORREF kZoomLimitColour = RGB(0, 96, 255);
-constexpr COLORREF kZoomOutOfRangeColour = RGB(208, 0, 80);
 constexpr COLORREF kMagenta = RGB(255, 0, 255);
-constexpr int kMinZoomPercent = 1;
-constexpr int kMaxZoomPercent = 1600;
-constexpr int kZoomEditChars = 4;  // "1600"
-constexpr int kZoomLabelTravel = 500;  // pixels of drag covering the whole zoom range (at 96 DPI)
 constexpr UINT_PTR kToolbar1Subclass = 1;
 constexpr UINT_PTR kPlainSubclass = 2;
 constexpr DWORD kToolbarStyle = WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | CCS_NODIVIDER | CCS_NOPARENTALIGN | CCS_NORESIZE;
@@ -47,10 +40,6 @@ struct BarResources {
     HIMAGELIST cropDisabled = nullptr;
     int imageSize = 16;  // side of the images in the lists above
     HBRUSH barBrush = nullptr;
-    HWND hotLabel = nullptr;
-    bool applyingTypedZoom = false;  // the zoom change comes from the zoom edit: leave its text alone
-    int labelDragStartX = 0;
-    int labelDragStartPosition = 0;
 };
 BarResources bars;
 
@@ -105,20 +94,10 @@ HIMAGELIST loadStrip(int bitmapId) {
                                 kImageSides[step], 0, kMagenta, IMAGE_BITMAP, LR_CREATEDIBSECTION);
 }
 
-int textWidth(const char16_t* text) {
-    HDC dc = GetDC(appState.frame);
-    HGDIOBJ old = SelectObject(dc, appState.uiFont);
-    SIZE size = {};
-    GetTextExtentPoint32W(dc, asWide(text), int(textLength16(text)), &size);
-    SelectObject(dc, old);
-    ReleaseDC(appState.frame, dc);
-    return size.cx;
-}
-
 int languageTextWidth(uint32_t id) {
     TextBuffer text;
     loadText(id, &text);
-    return textWidth(textChars(&text));
+    return uiTextWidth(textChars(&text));
 }
 
 HWND createToolbar(int id, const TBBUTTON* buttons, int count, HIMAGELIST images, HIMAGELIST disabled) {
@@ -155,61 +134,6 @@ void applyButtonHeight(HWND toolbar) {
     if (HIWORD(size) != appState.metrics.buttonHeight || LOWORD(size) != width)
         SendMessageW(toolbar, TB_SETBUTTONSIZE, 0, MAKELPARAM(width, appState.metrics.buttonHeight));
     SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
-}
-
-// Creation step 3 and its re-layout: label, edit with up-down and unit label inside placeholder 9920.
-void placeZoomGroup() {
-    const UiMetrics& metrics = appState.metrics;
-    RECT placeholder = {};
-    LRESULT index = SendMessageW(appState.toolbar1, TB_COMMANDTOINDEX, ID_ZOOM_PLACEHOLDER, 0);
-    SendMessageW(appState.toolbar1, TB_GETITEMRECT, WPARAM(index), reinterpret_cast<LPARAM>(&placeholder));
-    int y = scaled(2);
-    int labelX = placeholder.left + scaled(11);
-    int labelWidth = languageTextWidth(TXT_ZOOM_LABEL) + scaled(4);
-    int editX = labelX + labelWidth;
-    int editWidth = numberFieldWidth(kZoomEditChars);
-    TextBuffer unit;
-    loadText(TXT_ZOOM_UNIT, &unit);
-    int unitX = editX + editWidth + scaled(3);
-    int unitWidth = textWidth(textChars(&unit)) + scaled(2);
-    MoveWindow(appState.zoomLabel, labelX, y, labelWidth, metrics.lineHeight, TRUE);
-    placeNumberField(appState.toolbar1, editX, kZoomEditChars);
-    // A static draws its text at the top; lowered by the edit's inner margin, the unit sits on the
-    // same line as the number.
-    int unitTop = y + (metrics.lineHeight - metrics.textHeight) / 2;
-    MoveWindow(appState.zoomUnit, unitX, unitTop, unitWidth, metrics.textHeight, TRUE);
-    SetWindowTextW(appState.zoomUnit, asWide(textChars(&unit)));
-    for (HWND control : {appState.zoomLabel, appState.zoomEdit, appState.zoomUnit})
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(appState.uiFont), TRUE);
-    setButtonWidth(appState.toolbar1, ID_ZOOM_PLACEHOLDER, unitX + unitWidth - placeholder.left);
-}
-
-bool createZoomGroup() {
-    HWND parent = appState.toolbar1;
-    appState.zoomLabel = CreateWindowExW(0, kZoomLabelClass, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, parent,
-                                         reinterpret_cast<HMENU>(INT_PTR(IDC_ZOOM_LABEL)), appState.instance,
-                                         reinterpret_cast<void*>(INT_PTR(TXT_ZOOM_LABEL)));
-    // Digits only (the range starts at 1), four of them, with the up-down on its right.
-    appState.zoomEdit = createNumberField(parent, IDC_ZOOM_EDIT, IDC_ZOOM_UPDOWN, 0, kZoomEditChars, kZoomEditChars,
-                                          kMaxZoomPercent, kMinZoomPercent, 100);
-    appState.zoomUpDown = GetDlgItem(parent, IDC_ZOOM_UPDOWN);
-    appState.zoomUnit = CreateWindowExW(0, L"Static", nullptr, WS_CHILD | WS_VISIBLE | SS_LEFT, 0, 0, 0, 0, parent,
-                                        reinterpret_cast<HMENU>(INT_PTR(IDC_ZOOM_UNIT)), appState.instance, nullptr);
-    if (!appState.zoomLabel || !appState.zoomEdit || !appState.zoomUpDown || !appState.zoomUnit) return false;
-    placeZoomGroup();
-    return true;
-}
-
-void setZoomEditTooltip(UINT message) {
-    TextBuffer text;
-    loadText(TXT_ZOOM_TOOLTIP, &text);
-    TTTOOLINFOW tool = {};
-    tool.cbSize = sizeof tool;
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = appState.toolbar1;
-    tool.uId = reinterpret_cast<UINT_PTR>(appState.zoomEdit);
-    tool.lpszText = const_cast<wchar_t*>(asWide(textChars(&text)));
-    SendMessageW(appState.tooltip, message, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 // Language text of `command`, then " (" modifier key ")" when `row` has a named key.
@@ -268,55 +192,6 @@ LRESULT drawToolbarItem(NMTBCUSTOMDRAW* draw) {
         SelectObject(dc, old);
     }
     return TBCDRF_NOBACKGROUND;
-}
-
-// Zoom edit, as the user types: clamp to 1..1600 and apply unless the program wrote the value itself.
-// Text that is no number yet (empty, a lone minus) changes nothing: clearing the field to type a new
-// value must not zoom to 1 % on the way.
-void onZoomEditUpdate() {
-    InvalidateRect(appState.zoomEdit, nullptr, TRUE);
-    BOOL converted = FALSE;
-    int value = int(GetDlgItemInt(appState.toolbar1, IDC_ZOOM_EDIT, &converted, TRUE));
-    if (!converted) return;
-    if (value < kMinZoomPercent) value = kMinZoomPercent;
-    if (value > kMaxZoomPercent) value = kMaxZoomPercent;
-    if (!appState.inputGuard || value == zoomPercent(appState.zoomFactor)) return;
-    if (!appState.imageLoaded) return;
-    // Rewriting the edit from the new zoom would put the caret back to the start and turn the
-    // typed 0 of an out-of-range value into 1 under the user's hands.
-    bars.applyingTypedZoom = true;
-    setZoom(value / 100.0);
-    bars.applyingTypedZoom = false;
-}
-
-void closeInputMethod() {
-    HIMC context = ImmGetContext(appState.frame);
-    if (!context) return;
-    if (ImmGetOpenStatus(context)) ImmSetOpenStatus(context, FALSE);
-    ImmReleaseContext(appState.frame, context);
-}
-
-void onZoomEditCommand(int notification) {
-    switch (notification) {
-    case EN_SETFOCUS:
-        appState.inputLock = true;
-        closeInputMethod();
-        break;
-    case EN_KILLFOCUS:
-        appState.inputLock = appState.cropMode && appState.cropState != 3;
-        showZoomPercent();
-        break;
-    case EN_UPDATE: onZoomEditUpdate(); break;
-    }
-}
-
-LRESULT zoomEditColour(HDC dc) {
-    BOOL converted = FALSE;
-    int value = int(GetDlgItemInt(appState.toolbar1, IDC_ZOOM_EDIT, &converted, TRUE));
-    if (converted && (value == kMinZoomPercent || value == kMaxZoomPercent)) SetTextColor(dc, kZoomLimitColour);
-    else if (converted && (value < kMinZoomPercent || value > kMaxZoomPercent)) SetTextColor(dc, kZoomOutOfRangeColour);
-    SetBkColor(dc, RGB(255, 255, 255));
-    return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
 }
 
 LRESULT CALLBACK toolbarSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
@@ -385,97 +260,6 @@ int bandMinWidth(int index) {
     return int(band.cxMinChild);
 }
 
-void paintZoomLabel(HWND window) {
-    PAINTSTRUCT paint;
-    HDC dc = BeginPaint(window, &paint);
-    RECT rect;
-    GetClientRect(window, &rect);
-    if (bars.hotLabel == window) fillRoundRect(dc, rect, 0, kHotFill, kHotPen);
-    else FillRect(dc, &rect, bars.barBrush);
-    TextBuffer text;
-    loadText(uint32_t(GetWindowLongPtrW(window, GWLP_USERDATA)), &text);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, IsWindowEnabled(window) ? RGB(0, 0, 0) : GetSysColor(COLOR_GRAYTEXT));
-    HGDIOBJ oldFont = SelectObject(dc, appState.uiFont);
-    SetTextAlign(dc, TA_CENTER | TA_TOP);
-    ExtTextOutW(dc, rect.right / 2, (rect.bottom - appState.metrics.textHeight) / 2, ETO_CLIPPED, &rect,
-                asWide(textChars(&text)), UINT(text.length), nullptr);
-    SelectObject(dc, oldFont);
-    EndPaint(window, &paint);
-}
-
-void onZoomLabelMouseMove(HWND window, WPARAM keys) {
-    if (keys == 0 && bars.hotLabel != window) {
-        bars.hotLabel = window;
-        TRACKMOUSEEVENT track = {sizeof track, TME_LEAVE, window, 0};
-        TrackMouseEvent(&track);
-        InvalidateRect(window, nullptr, FALSE);
-        return;
-    }
-    if (keys == MK_LBUTTON && appState.dragMode == 3 && appState.imageLoaded) {
-        POINT point;
-        GetCursorPos(&point);
-        // Positions count 96-DPI pixels: the whole range takes the same hand travel at every scale.
-        int position = bars.labelDragStartPosition + MulDiv(point.x - bars.labelDragStartX, 96, appState.metrics.dpi);
-        if (position < 0) position = 0;
-        if (position > kZoomLabelTravel) position = kZoomLabelTravel;
-        double zoom = zoomForLabelPosition(position);
-        if (zoom != appState.zoomFactor) setZoom(zoom);
-    }
-}
-
-void onZoomLabelLeftDown(HWND window) {
-    if (bars.hotLabel != window || !appState.imageLoaded) return;
-    appState.dragMode = 3;
-    SetFocus(window);
-    SetCapture(window);
-    POINT point;
-    GetCursorPos(&point);
-    bars.labelDragStartX = point.x;
-    bars.labelDragStartPosition = zoomLabelPosition(appState.zoomFactor);
-}
-
-// The capture can go without a button release (another window takes it, the program is switched away
-// from); the drag then ends here, else dragMode 3 would keep every accelerator locked.
-void onZoomLabelCaptureLost(HWND window) {
-    if (appState.dragMode != 3) return;
-    appState.dragMode = 0;
-    bars.hotLabel = nullptr;
-    InvalidateRect(window, nullptr, FALSE);
-    InvalidateRect(appState.view, nullptr, FALSE);
-}
-
-void onZoomLabelLeftUp(HWND window) {
-    if (bars.hotLabel != window || appState.dragMode != 3) return;
-    appState.dragMode = 0;
-    ReleaseCapture();
-    InvalidateRect(appState.view, nullptr, FALSE);
-    UpdateWindow(appState.view);
-}
-
-LRESULT CALLBACK zoomLabelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-    case WM_NCCREATE:
-        SetWindowLongPtrW(window, GWLP_USERDATA,
-                          reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
-        break;
-    case WM_PAINT: paintZoomLabel(window); return 0;
-    case WM_MOUSEMOVE: onZoomLabelMouseMove(window, wParam); return 0;
-    case WM_MOUSELEAVE:
-        if (appState.dragMode != 3) {
-            bars.hotLabel = nullptr;
-            SetCursor(LoadCursorW(nullptr, IDC_ARROW));
-            InvalidateRect(window, nullptr, FALSE);
-        }
-        return 0;
-    case WM_LBUTTONDOWN: onZoomLabelLeftDown(window); return 0;
-    case WM_LBUTTONUP: onZoomLabelLeftUp(window); return 0;
-    case WM_CAPTURECHANGED: onZoomLabelCaptureLost(window); return 0;
-    case WM_ENABLE: InvalidateRect(window, nullptr, FALSE); return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 struct FontSwap {
     HFONT oldFont;
     HFONT newFont;
@@ -535,17 +319,6 @@ void swapStripsForDpi() {
 
 }  // namespace
 
-bool registerZoomLabelClass(HINSTANCE instance) {
-    WNDCLASSEXW windowClass = {};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = zoomLabelProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = LoadCursorW(instance, MAKEINTRESOURCEW(IDC_ZOOM_DRAG));
-    windowClass.lpszClassName = kZoomLabelClass;
-    return RegisterClassExW(&windowClass) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
 bool createTooltipWindow() {
     appState.tooltip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP, CW_USEDEFAULT,
                                        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, appState.frame, nullptr,
@@ -583,6 +356,7 @@ bool createBars() {
     // The zoom group goes after the buttons at their final width, which grows with the images.
     applyButtonHeight(appState.toolbar1);
     if (!createZoomGroup()) return false;
+    setButtonWidth(appState.toolbar1, ID_ZOOM_PLACEHOLDER, placeZoomGroup());
     setZoomEditTooltip(TTM_ADDTOOLW);
 
     bars.toolbar2Images = loadStrip(IDB_TOOLBAR2);
@@ -627,7 +401,7 @@ void relayoutBars() {
     swapStripsForDpi();
     SendMessageW(appState.rebar, WM_SETFONT, reinterpret_cast<WPARAM>(appState.uiFont), TRUE);
     applyButtonHeight(appState.toolbar1);
-    placeZoomGroup();
+    setButtonWidth(appState.toolbar1, ID_ZOOM_PLACEHOLDER, placeZoomGroup());
     setZoomEditTooltip(TTM_SETTOOLINFOW);
     SendMessageW(appState.toolbar1, TB_AUTOSIZE, 0, 0);
     setFirstBand(toolbarFullWidth(appState.toolbar1) + 1, false);
@@ -668,13 +442,6 @@ void refreshToolbar1States() {
     for (int command : {CMD_SAVE_AS, CMD_ZOOM_FIT, CMD_ZOOM_100}) setEnabledState(appState.toolbar1, command, image);
     for (HWND control : {appState.zoomLabel, appState.zoomEdit, appState.zoomUpDown, appState.zoomUnit})
         EnableWindow(control, image);
-}
-
-void showZoomPercent() {
-    if (bars.applyingTypedZoom) return;
-    appState.inputGuard = false;
-    SetDlgItemInt(appState.toolbar1, IDC_ZOOM_EDIT, UINT(zoomPercent(appState.zoomFactor)), TRUE);
-    appState.inputGuard = true;
 }
 
 namespace {

@@ -30,5 +30,7 @@ int windowDpi(HWND__* window);
 // A GetSystemMetrics value at `dpi`; scaled from the system's DPI where the system lacks the per-DPI call.
 int systemMetricAt(int index, int dpi);
 
+// Pixel width of `text` in the interface font.
+int uiTextWidth(const char16_t* text);
 // Pixel width of a number field `width` wide (characters when 9 or less).
 int numberFieldWidth(int width);

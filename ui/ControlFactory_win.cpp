@@ -76,6 +76,12 @@ int systemMetricAt(int index, int dpi) {
     return MulDiv(GetSystemMetrics(index), dpi, systemDpi());
 }
 
+int uiTextWidth(const char16_t* text) {
+    TextBuffer buffer;
+    textAssign(&buffer, text);
+    return textWidthInUiFont(appState.frame, buffer);
+}
+
 int numberFieldWidth(int width) {
     return width <= 9 ? width * appState.metrics.digitWidth + appState.metrics.editExtra : width;
 }
