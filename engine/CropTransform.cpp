@@ -5,6 +5,7 @@
 
 #include <jerror.h>
 
+#include "engine/HuffmanStats.h"
 #include "engine/JpegIo.h"
 #include "engine/LibraryError.h"
 #include "engine/MarkerCopy.h"
@@ -147,15 +148,18 @@ bool transcode(TransformRun* run) {
     osReleaseMappedPages(job->viewBase, run->sourceSize);
     jpeg_copy_critical_parameters(decompressor, compressor);
     adjustOutputParameters(job, decompressor, compressor);
-    compressor->optimize_coding = TRUE;
     if (job->isProgressive) jpeg_simple_progression(compressor);
+    // Optimal tables either way; a sequential output counts them here, so the library encodes in one pass.
+    const bool countTables = !job->isProgressive && canCountHuffmanTables(compressor);
+    compressor->optimize_coding = countTables ? FALSE : TRUE;
     // A JFIF marker makes decoders read three components as YCbCr, whatever an Adobe marker says: an RGB
     // output carrying one would decode with wrong colours.
     if (compressor->jpeg_color_space == JCS_RGB) writeJfif = false;
     compressor->write_JFIF_header = writeJfif ? TRUE : FALSE;
     installFileDestination(compressor, run->output);
-    jpeg_write_coefficients(compressor, makeWindowViews(decompressor, compressor, sourceArrays, plans,
-                                                        compressor->num_components));
+    jvirt_barray_ptr* views = makeWindowViews(decompressor, compressor, sourceArrays, plans, compressor->num_components);
+    jpeg_write_coefficients(compressor, views);
+    if (countTables) useOptimalTables(compressor, views);
     copySavedMarkers(decompressor, compressor, job->sourceWidth, job->sourceHeight);
     jpeg_finish_compress(compressor);
     // Finishing the read frees the image pool, and with it the window's blocks that a held run keeps.
