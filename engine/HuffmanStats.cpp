@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include <jerror.h>
 
 // The library's own table builder and zigzag order (jchuff.c, jutils.c).
@@ -17,22 +21,56 @@ constexpr int kTableSymbols = 257;        // the table builder sets a count for 
 struct SymbolCounts {
     long dc[NUM_HUFF_TBLS][kTableSymbols];
     long ac[NUM_HUFF_TBLS][kTableSymbols];
+    // For byte b of a block's nonzero mask in natural order, with value v: those bits in zigzag order.
+    uint64_t zigzagBits[8][256];
 };
+
+void makeZigzagBits(SymbolCounts* counts) {
+    int zigzagOf[DCTSIZE2];
+    for (int k = 0; k < DCTSIZE2; k++) zigzagOf[jpeg_natural_order[k]] = k;
+    for (int b = 0; b < 8; b++) {
+        for (int v = 0; v < 256; v++) {
+            uint64_t bits = 0;
+            for (int i = 0; i < 8; i++) {
+                if (v & (1 << i)) bits |= uint64_t(1) << zigzagOf[b * 8 + i];
+            }
+            counts->zigzagBits[b][v] = bits;
+        }
+    }
+}
+
+// Bit i set when coefficient i (natural order) is nonzero.
+uint64_t naturalNonzero(const JCOEF* block) {
+#if defined(__SSE2__)
+    const __m128i zero = _mm_setzero_si128();
+    uint64_t mask = 0;
+    for (int i = 0; i < DCTSIZE2; i += 16) {
+        const __m128i low = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + i)), zero);
+        const __m128i high = _mm_cmpeq_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(block + i + 8)), zero);
+        const auto zeros = static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(low, high)));
+        mask |= static_cast<uint64_t>(~zeros & 0xFFFFu) << i;
+    }
+    return mask;
+#else
+    uint64_t mask = 0;
+    for (int i = 0; i < DCTSIZE2; i++) mask |= static_cast<uint64_t>(block[i] != 0) << i;
+    return mask;
+#endif
+}
 
 int bitsOf(int magnitude) { return magnitude ? 32 - __builtin_clz(static_cast<unsigned>(magnitude)) : 0; }
 
 // One block as the library's statistics pass counts it. False for a coefficient the format cannot code.
-bool countBlock(const JCOEF* block, int lastDc, long* dc, long* ac) {
+bool countBlock(const JCOEF* block, int lastDc, const uint64_t (*zigzagBits)[256], long* dc, long* ac) {
     int diff = block[0] - lastDc;
     if (diff < 0) diff = -diff;
     const int dcBits = bitsOf(diff);
     if (dcBits > kMaxCoefficientBits + 1) return false;
     dc[dcBits]++;
     // Nonzero AC terms in zigzag order, as bits: no branch per coefficient.
+    const uint64_t natural = naturalNonzero(block) & ~uint64_t(1);
     uint64_t nonzero = 0;
-    for (int k = 1; k < DCTSIZE2; k++) {
-        nonzero |= static_cast<uint64_t>(block[jpeg_natural_order[k]] != 0) << k;
-    }
+    for (int b = 0; b < 8; b++) nonzero |= zigzagBits[b][(natural >> (8 * b)) & 0xFF];
     int last = 0;
     while (nonzero) {
         const int k = __builtin_ctzll(nonzero);
@@ -74,7 +112,7 @@ void countComponent(j_compress_ptr compressor, jvirt_barray_ptr array, const jpe
         JBLOCKROW blocks =
             (*compressor->mem->access_virt_barray)(reinterpret_cast<j_common_ptr>(compressor), array, row, 1, FALSE)[0];
         for (JDIMENSION column = 0; column < component->width_in_blocks; column++) {
-            if (!countBlock(blocks[column], lastDc, dc, ac)) failOnCoefficient(compressor);
+            if (!countBlock(blocks[column], lastDc, counts->zigzagBits, dc, ac)) failOnCoefficient(compressor);
             lastDc = blocks[column][0];
         }
     }
@@ -113,7 +151,7 @@ void countInterleaved(j_compress_ptr compressor, jvirt_barray_ptr* arrays, Symbo
                             continue;
                         }
                         const JCOEF* block = rows[c][y][column];
-                        if (!countBlock(block, lastDc[c], dc, ac)) failOnCoefficient(compressor);
+                        if (!countBlock(block, lastDc[c], counts->zigzagBits, dc, ac)) failOnCoefficient(compressor);
                         lastDc[c] = block[0];
                     }
                 }
@@ -145,6 +183,7 @@ void useOptimalTables(j_compress_ptr compressor, jvirt_barray_ptr* arrays) {
     auto* common = reinterpret_cast<j_common_ptr>(compressor);
     auto* counts = static_cast<SymbolCounts*>((*compressor->mem->alloc_small)(common, JPOOL_IMAGE, sizeof(SymbolCounts)));
     std::memset(counts, 0, sizeof(SymbolCounts));
+    makeZigzagBits(counts);
     if (compressor->num_components == 1) {
         countComponent(compressor, arrays[0], &compressor->comp_info[0], counts);
     } else {
