@@ -106,14 +106,7 @@ int wantedPaths(TextBuffer wanted[kHeldCount]) {
     return count;
 }
 
-bool samePath(const TextBuffer& a, const TextBuffer& b) {
-    if (a.length != b.length) return false;
-    const char16_t* x = textChars(&a);
-    const char16_t* y = textChars(&b);
-    for (size_t i = 0; i < a.length; ++i)
-        if (x[i] != y[i]) return false;
-    return true;
-}
+bool samePath(const TextBuffer& a, const TextBuffer& b) { return textEquals(&a, textChars(&b)); }
 
 // Keeps the held neighbours that are still wanted and starts the decode of the first one missing.
 void startNextJob() {
