@@ -41,18 +41,20 @@ bool outputFolder(const char16_t* output, TextBuffer* folder) {
 }
 
 // As the program's save does, the new thumbnail shows the window the engine wrote (its origin moved to
-// the output's grid), but from the blocks the crop still holds: a decode costs more than the crop itself.
+// the output's grid), but from the blocks the crop holds (renewThumbnailFromBlocks, while it writes): a
+// decode costs more than the crop itself. A window too small for that is decoded from the output here.
 // A failure keeps the old thumbnail.
 void regenerateThumbnail(const CliOptions* options, const CropTransform* job, const char16_t* output) {
     HeldCrop held;
-    if (options->markerCopyMode != kCopyAllMarkers || !heldCrop(job, &held)) return;
-    // A grayscale copy of a grey picture keeps its thumbnail, as the program's save decides.
-    if (!options->cropEnabled && !(options->grayscale && held.source->num_components != 1)) return;
+    if (job->exifEdited || options->markerCopyMode != kCopyAllMarkers || !heldCrop(job, &held) ||
+        !cropRenewsThumbnail(job, held.source->num_components)) {
+        return;
+    }
     // Only when there is a thumbnail to renew.
     bool hasExif = false;
     uint32_t thumbnailBytes = 0;
     if (!readExifThumbnailInfo(output, &hasExif, &thumbnailBytes) || thumbnailBytes == 0) return;
-    regenerateThumbnailFromCrop(job, output, options->grayscale);
+    regenerateThumbnailFromOutput(job, output, options->grayscale);
 }
 
 }  // namespace
@@ -123,6 +125,7 @@ int runCropCommand(const CliOptions* options) {
     job.crop = options->crop;
     // The thumbnail and the check both read what the crop made the output of.
     job.holdCoefficients = 1;
+    job.editExif = renewThumbnailFromBlocks;
     if (!transformFile(&job, options->input, textChars(&temporary))) {
         osDeleteFile(textChars(&temporary));
         if (job.errorCode == kEngineCannotCreate) {

@@ -127,29 +127,41 @@ bool paintPicture(const HeldCrop& held, const CropTransform* job, DecodedImage* 
 
 }  // namespace
 
-DecodedImage* decodeDcPicture(const CropTransform* job) {
-    HeldCrop held;
-    if (!heldCrop(job, &held)) return nullptr;
-    auto* image = static_cast<DecodedImage*>(calloc(1, sizeof(DecodedImage)));
-    if (image && !paintPicture(held, job, image)) {
-        freeDecodedImage(image);
-        return nullptr;
-    }
-    return image;
+bool cropRenewsThumbnail(const CropTransform* job, int sourceComponents) {
+    return job->cropEnabled || (job->saveGrayscale && sourceComponents != 1);
 }
 
-bool regenerateThumbnailFromCrop(const CropTransform* job, const char16_t* outputPath, bool grayscale) {
+bool renewThumbnailFromBlocks(CropTransform* job, const HeldCrop* held, jpeg_marker_struct* exif) {
+    if (!cropRenewsThumbnail(job, held->source->num_components)) return false;
+    ReducedDecode decode;
+    const PixelRect whole = {0, 0, job->outputWidth - 1, job->outputHeight - 1};
+    if (job->outputWidth == 0 || job->outputHeight == 0 || !prepareThumbnailDecode(&decode, whole) ||
+        smallestCoveringScale(job->outputWidth, job->outputHeight, decode.coverWidth, decode.coverHeight) != 1) {
+        return false;
+    }
+    // In the source's image pool, as the saved segment itself: freed with the library object.
+    j_common_ptr pool = reinterpret_cast<j_common_ptr>(held->source);
+    auto* renewed = static_cast<uint8_t*>(pool->mem->alloc_large(pool, JPOOL_IMAGE, kExifSegmentMax));
+    auto* picture = static_cast<DecodedImage*>(calloc(1, sizeof(DecodedImage)));
+    uint32_t length = 0;
+    const bool ok = picture && paintPicture(*held, job, picture) &&
+                    renewSegmentThumbnail(exif->data, exif->data_length, renewed, &length, picture,
+                                          job->outputWidth / 8.0, job->outputHeight / 8.0, decode.coverWidth,
+                                          decode.coverHeight, job->saveGrayscale != 0);
+    freeDecodedImage(picture);
+    if (ok) {
+        exif->data = renewed;
+        exif->data_length = length;
+    }
+    return ok;
+}
+
+bool regenerateThumbnailFromOutput(const CropTransform* job, const char16_t* outputPath, bool grayscale) {
     ReducedDecode decode;
     const PixelRect whole = {0, 0, job->outputWidth - 1, job->outputHeight - 1};
     DecodedImage* picture = nullptr;
     if (job->outputWidth != 0 && job->outputHeight != 0 && prepareThumbnailDecode(&decode, whole)) {
-        if (smallestCoveringScale(job->outputWidth, job->outputHeight, decode.coverWidth, decode.coverHeight) == 1) {
-            picture = decodeDcPicture(job);
-            decode.scale = 1;
-            decode.spanWidth = job->outputWidth / 8.0;
-            decode.spanHeight = job->outputHeight / 8.0;
-        }
-        if (!picture) picture = decodeReducedWindow(&decode, outputPath);
+        picture = decodeReducedWindow(&decode, outputPath);
     }
     const bool ok = picture && regenerateReducedThumbnail(outputPath, picture, &decode, grayscale);
     freeDecodedImage(picture);

@@ -2,16 +2,20 @@
 // The Exif thumbnail of a save without a displayed picture (the command line), from what the crop already
 // holds. Each block's DC term is the mean of its 8 × 8 pixels: together they are the window's picture at
 // 1/8 scale, enough for a 160-pixel thumbnail of any window eight times as large, and free once the crop
-// has its blocks. A smaller window is decoded from the output file, which holds nothing else.
+// has its blocks. The thumbnail goes into the Exif segment before the segment is written, so the output is
+// written once. A smaller window is decoded from the output file afterwards, which holds nothing else.
 
 struct CropTransform;
-struct DecodedImage;
+struct HeldCrop;
+struct jpeg_marker_struct;
 
-// The output's picture at 1/8 scale from the DC terms the held crop (holdCoefficients) kept: 8-bit grey
-// when the source is grey, else 24-bit blue-green-red (a grayscale output of a colour source as grey in
-// all three). Null when nothing is held, for colour spaces the display does not show, or without memory.
-DecodedImage* decodeDcPicture(const CropTransform* job);
-// Replaces the thumbnail of `outputPath`, the crop `job` wrote and still holds, as
-// regenerateThumbnailFromSource would from the source. False (file unchanged) when there is no thumbnail
-// to replace or any step fails.
-bool regenerateThumbnailFromCrop(const CropTransform* job, const char16_t* outputPath, bool grayscale);
+// Whether the crop renews the thumbnail: a cut, or a grey copy of a colour picture (a grayscale copy of a
+// grey picture keeps its thumbnail, as the program's save decides).
+bool cropRenewsThumbnail(const CropTransform* job, int sourceComponents);
+// CropTransform's editExif: the new thumbnail from the DC terms of the blocks laid out for the output.
+// False (segment unchanged) when the crop keeps its thumbnail, the segment has none, the window is less
+// than 8× the thumbnail, for colour spaces the display does not show, or when a step fails.
+bool renewThumbnailFromBlocks(CropTransform* job, const HeldCrop* held, jpeg_marker_struct* exif);
+// For the crop `job` wrote to `outputPath` without renewing its thumbnail that way: the thumbnail from a
+// reduced decode of the output. False (file unchanged) when there is none to replace or a step fails.
+bool regenerateThumbnailFromOutput(const CropTransform* job, const char16_t* outputPath, bool grayscale);

@@ -96,6 +96,22 @@ void planWindow(const CropTransform* job, j_decompress_ptr decompressor, WindowP
     }
 }
 
+HeldCrop heldOf(TransformRun* run) {
+    return {&run->decompressor, &run->compressor, &run->arrays, &run->decompressorErrors};
+}
+
+// The segment that copySavedMarkers fixes the pixel size of: the first Exif APP1, if it is copied.
+void editFirstExif(TransformRun* run) {
+    j_decompress_ptr decompressor = &run->decompressor;
+    for (jpeg_saved_marker_ptr marker = decompressor->marker_list; marker; marker = marker->next) {
+        if (marker->marker != JPEG_APP0 + 1 || !markerDataBeginsWith(marker, "Exif\0\0", 6)) continue;
+        if (!markerIsCopied(decompressor, &run->compressor, marker)) return;
+        const HeldCrop held = heldOf(run);
+        run->job->exifEdited = run->job->editExif(run->job, &held, marker) ? 1 : 0;
+        return;
+    }
+}
+
 void monitorRead(j_common_ptr object) {
     WindowArrays* arrays = windowArraysOf(object);
     watchRead(reinterpret_cast<j_decompress_ptr>(object), static_cast<WindowRead*>(arrays->monitorData));
@@ -160,6 +176,7 @@ bool transcode(TransformRun* run) {
     jvirt_barray_ptr* views = makeWindowViews(decompressor, compressor, sourceArrays, plans, compressor->num_components);
     jpeg_write_coefficients(compressor, views);
     if (countTables) useOptimalTables(compressor, views);
+    if (job->editExif && job->markerCopyMode == kCopyAllMarkers) editFirstExif(run);
     copySavedMarkers(decompressor, compressor, job->sourceWidth, job->sourceHeight);
     jpeg_finish_compress(compressor);
     // Finishing the read frees the image pool, and with it the window's blocks that a held run keeps.
@@ -190,6 +207,7 @@ bool transformFile(CropTransform* job, const char16_t* sourcePath, const char16_
     job->cropColumns = 0;
     job->cropRows = 0;
     job->exifFound = 0;
+    job->exifEdited = 0;
     textClear(&job->errorText);
     uint32_t size = openMappedCopyOnWrite(job, sourcePath);
     if (size == 0) return false;
@@ -244,12 +262,8 @@ bool runTransform(CropTransform* job, OsHandle* output, uint32_t sourceSize) {
 }
 
 bool heldCrop(const CropTransform* job, HeldCrop* held) {
-    TransformRun* run = job->held;
-    if (!run) return false;
-    held->source = &run->decompressor;
-    held->output = &run->compressor;
-    held->arrays = &run->arrays;
-    held->sourceErrors = &run->decompressorErrors;
+    if (!job->held) return false;
+    *held = heldOf(job->held);
     return true;
 }
 

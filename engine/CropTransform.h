@@ -12,6 +12,7 @@
 #include "engine/CropRequest.h"
 #include "engine/JpegFile.h"
 
+struct HeldCrop;
 struct LibraryErrorManager;
 struct TransformRun;
 struct WindowArrays;
@@ -41,6 +42,11 @@ struct CropTransform : JpegFile {
     uint32_t cellHeight = 0;
     uint8_t holdCoefficients = 0;  // after a successful run, keep what the output was made of (releaseCropHold)
     TransformRun* held = nullptr;
+    // Called once the output's blocks are laid out and before the saved segments are written, with the
+    // first Exif segment the output copies: it may give the segment new data (allocated in the source's
+    // image pool). True when it did; exifEdited tells the caller.
+    bool (*editExif)(CropTransform* job, const HeldCrop* held, jpeg_saved_marker_ptr exif) = nullptr;
+    uint8_t exifEdited = 0;
 };
 
 // What a held run still has for reading its output back: the source's header, latched quantization

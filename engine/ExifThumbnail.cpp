@@ -320,6 +320,57 @@ bool rewriteExifSegment(const char16_t* path, const ThumbnailJob* job) {
     return osCloseFile(file) && ok;
 }
 
+bool exifThumbnailPlace(const uint8_t* data, uint32_t length, uint32_t* thumbnailStart, uint32_t* lengthEntry,
+                        bool* bigEndian) {
+    if (length < kExifIdentifierSize + 8 || length > kExifSegmentMax) return false;
+    ThumbnailJob job;
+    JpegFile* file = &job.file;
+    // Only read, as a file's mapping is.
+    file->dataStart = const_cast<uint8_t*>(data);
+    file->dataEnd = file->dataStart + length;
+    file->tiffStart = file->dataStart + kExifIdentifierSize;
+    const bool little = file->tiffStart[0] == 'I' && file->tiffStart[1] == 'I';
+    file->read16 = little ? readLittle16 : readBig16;
+    file->read32 = little ? readLittle32 : readBig32;
+    file->cursor = file->tiffStart + 4;
+    const uint32_t ifd0 = file->read32(file);
+    if (ifd0 >= length - kExifIdentifierSize) return false;
+    file->cursor = file->tiffStart + ifd0;
+    const uint64_t start = kExifIdentifierSize + uint64_t(findExifThumbnail(file, &job));
+    const uint64_t entry = kExifIdentifierSize + uint64_t(job.lengthEntryOffset);
+    if (start == kExifIdentifierSize || job.lengthEntryOffset == 0 || start >= length || entry + 4 > start) {
+        return false;
+    }
+    *thumbnailStart = static_cast<uint32_t>(start);
+    *lengthEntry = static_cast<uint32_t>(entry);
+    *bigEndian = !little;
+    return true;
+}
+
+bool renewSegmentThumbnail(const uint8_t* data, uint32_t length, uint8_t* renewed, uint32_t* renewedLength,
+                           const DecodedImage* picture, double spanWidth, double spanHeight, uint32_t thumbnailWidth,
+                           uint32_t thumbnailHeight, bool grayscale) {
+    uint32_t start = 0, entry = 0;
+    bool bigEndian = false;
+    if (!picture || !picture->pixels || !exifThumbnailPlace(data, length, &start, &entry, &bigEndian)) return false;
+    const uint8_t* oldLength = data + entry;
+    // A length of 0 says there is no thumbnail, as readExifThumbnailInfo reads it.
+    if ((oldLength[0] | oldLength[1] | oldLength[2] | oldLength[3]) == 0) return false;
+    ThumbnailJob job;
+    job.buffer = static_cast<uint8_t*>(malloc(kExifSegmentMax));
+    if (!job.buffer) return false;
+    memcpy(renewed, data, start);
+    job.exifCopy = renewed;
+    job.thumbnailAt = renewed + start;
+    job.lengthEntryAt = renewed + entry;
+    job.thumbnailLimit = kLargestThumbnailEnd - (start - kExifIdentifierSize);
+    job.file.exifBigEndian = bigEndian ? 1 : 0;
+    const bool ok = makeThumbnail(&job, picture, spanWidth, spanHeight, thumbnailWidth, thumbnailHeight, grayscale);
+    if (ok) *renewedLength = start + job.newSize;
+    free(job.buffer);
+    return ok;
+}
+
 bool regenerateExifThumbnail(const char16_t* outputPath, const DecodedImage* shown, bool grayscale) {
     if (!shown || !shown->pixels) return false;
     const uint32_t width = imageWidth(shown), height = imageHeight(shown);

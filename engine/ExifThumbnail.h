@@ -61,6 +61,16 @@ bool prepareThumbnailDecode(ReducedDecode* decode, const PixelRect& window);
 // From what decodeReducedWindow gave: the exact window is averaged onto the thumbnail.
 bool regenerateReducedThumbnail(const char16_t* outputPath, const DecodedImage* reduced, const ReducedDecode* decode,
                                 bool grayscale);
+// Where a renewal would put the thumbnail of Exif segment data (`data` from "Exif" on): the thumbnail's
+// start, its length entry and the byte order. False when there is no thumbnail that can be replaced.
+bool exifThumbnailPlace(const uint8_t* data, uint32_t length, uint32_t* thumbnailStart, uint32_t* lengthEntry,
+                        bool* bigEndian);
+// Exif segment data with its thumbnail renewed in memory, before the segment is written: `renewed`
+// (kExifSegmentMax bytes) gets `data` up to the thumbnail, then a thumbnail of the given size made from
+// spanWidth × spanHeight of `picture`. False (nothing to use) when there is no thumbnail or a step fails.
+bool renewSegmentThumbnail(const uint8_t* data, uint32_t length, uint8_t* renewed, uint32_t* renewedLength,
+                           const DecodedImage* picture, double spanWidth, double spanHeight, uint32_t thumbnailWidth,
+                           uint32_t thumbnailHeight, bool grayscale);
 // Whether the file carries an Exif segment, and the byte length of its thumbnail (0 when it has none).
 bool readExifThumbnailInfo(const char16_t* path, bool* hasExif, uint32_t* thumbnailBytes);
 // The onExif hook of scanMarkers, with `cursor` at IFD0 and `argument` the ThumbnailJob: yields the

@@ -10,12 +10,10 @@
 #include "engine/JpegIo.h"
 #include "engine/LibraryError.h"
 #include "engine/MarkerCopy.h"
-#include "engine/MarkerScan.h"
 #include "engine/WindowArrays.h"
 
 namespace {
 
-constexpr uint32_t kExifIdentifierSize = 6;  // "Exif" 0 0
 
 // One component's coefficient array of a sequential reader: a single row group, compared with the held
 // blocks once the decoder has moved past it.
@@ -60,39 +58,14 @@ bool sameSegment(const jpeg_saved_marker_ptr a, const jpeg_saved_marker_ptr b) {
            memcmp(a->data, b->data, a->data_length) == 0;
 }
 
-// Where the save would renew the thumbnail of Exif segment data (from "Exif" on): the thumbnail's start
-// and its length entry, by the rules of the renewal itself. False when it would not renew it.
-bool thumbnailPlace(const jpeg_saved_marker_ptr exif, uint32_t* thumbnailStart, uint32_t* lengthEntry) {
-    const uint32_t length = exif->data_length;
-    if (length < kExifIdentifierSize + 8) return false;
-    ThumbnailJob job;
-    JpegFile* file = &job.file;
-    file->dataStart = exif->data;
-    file->dataEnd = exif->data + length;
-    file->tiffStart = exif->data + kExifIdentifierSize;
-    const bool little = file->tiffStart[0] == 'I' && file->tiffStart[1] == 'I';
-    file->read16 = little ? readLittle16 : readBig16;
-    file->read32 = little ? readLittle32 : readBig32;
-    file->cursor = file->tiffStart + 4;
-    const uint32_t ifd0 = file->read32(file);
-    if (ifd0 >= length - kExifIdentifierSize) return false;
-    file->cursor = file->tiffStart + ifd0;
-    const uint64_t start = kExifIdentifierSize + uint64_t(findExifThumbnail(file, &job));
-    const uint64_t entry = kExifIdentifierSize + uint64_t(job.lengthEntryOffset);
-    if (start == kExifIdentifierSize || job.lengthEntryOffset == 0 || start >= length || entry + 4 > start) {
-        return false;
-    }
-    *thumbnailStart = static_cast<uint32_t>(start);
-    *lengthEntry = static_cast<uint32_t>(entry);
-    return true;
-}
-
 // The Exif segment whose thumbnail the save renewed differs in the thumbnail, in what followed it inside
 // the segment and in the length entry; every other byte before the thumbnail is the source's.
 bool sameExifSegment(const jpeg_saved_marker_ptr expected, const jpeg_saved_marker_ptr written) {
     if (sameSegment(expected, written)) return true;
     uint32_t start = 0, entry = 0;
-    if (written->marker != expected->marker || !thumbnailPlace(expected, &start, &entry) ||
+    bool bigEndian = false;
+    if (written->marker != expected->marker ||
+        !exifThumbnailPlace(expected->data, expected->data_length, &start, &entry, &bigEndian) ||
         written->data_length < start) {
         return false;
     }
