@@ -132,28 +132,39 @@ bool cropRenewsThumbnail(const CropTransform* job, int sourceComponents) {
 }
 
 bool renewThumbnailFromBlocks(CropTransform* job, const HeldCrop* held, jpeg_marker_struct* exif) {
-    if (!cropRenewsThumbnail(job, held->source->num_components)) return false;
+    uint32_t start = 0, entry = 0;
+    bool bigEndian = false;
+    if (!cropRenewsThumbnail(job, held->source->num_components) ||
+        !segmentHasThumbnail(exif->data, exif->data_length, &start, &entry, &bigEndian)) {
+        return false;
+    }
     ReducedDecode decode;
     const PixelRect whole = {0, 0, job->outputWidth - 1, job->outputHeight - 1};
     if (job->outputWidth == 0 || job->outputHeight == 0 || !prepareThumbnailDecode(&decode, whole) ||
         smallestCoveringScale(job->outputWidth, job->outputHeight, decode.coverWidth, decode.coverHeight) != 1) {
         return false;
     }
-    // In the source's image pool, as the saved segment itself: freed with the library object.
+    auto* picture = static_cast<DecodedImage*>(calloc(1, sizeof(DecodedImage)));
+    const bool ok = picture && paintPicture(*held, job, picture) &&
+                    renewThumbnailOfCrop(held, exif, picture, job->outputWidth / 8.0, job->outputHeight / 8.0,
+                                         decode.coverWidth, decode.coverHeight, job->saveGrayscale != 0);
+    freeDecodedImage(picture);
+    return ok;
+}
+
+bool renewThumbnailOfCrop(const HeldCrop* held, jpeg_marker_struct* exif, const DecodedImage* picture,
+                          double spanWidth, double spanHeight, uint32_t thumbnailWidth, uint32_t thumbnailHeight,
+                          bool grayscale) {
     j_common_ptr pool = reinterpret_cast<j_common_ptr>(held->source);
     auto* renewed = static_cast<uint8_t*>(pool->mem->alloc_large(pool, JPOOL_IMAGE, kExifSegmentMax));
-    auto* picture = static_cast<DecodedImage*>(calloc(1, sizeof(DecodedImage)));
     uint32_t length = 0;
-    const bool ok = picture && paintPicture(*held, job, picture) &&
-                    renewSegmentThumbnail(exif->data, exif->data_length, renewed, &length, picture,
-                                          job->outputWidth / 8.0, job->outputHeight / 8.0, decode.coverWidth,
-                                          decode.coverHeight, job->saveGrayscale != 0);
-    freeDecodedImage(picture);
-    if (ok) {
-        exif->data = renewed;
-        exif->data_length = length;
+    if (!renewSegmentThumbnail(exif->data, exif->data_length, renewed, &length, picture, spanWidth, spanHeight,
+                               thumbnailWidth, thumbnailHeight, grayscale)) {
+        return false;
     }
-    return ok;
+    exif->data = renewed;
+    exif->data_length = length;
+    return true;
 }
 
 bool regenerateThumbnailFromOutput(const CropTransform* job, const char16_t* outputPath, bool grayscale) {

@@ -44,8 +44,9 @@ struct CropTransform : JpegFile {
     TransformRun* held = nullptr;
     // Called once the output's blocks are laid out and before the saved segments are written, with the
     // first Exif segment the output copies: it may give the segment new data (allocated in the source's
-    // image pool). True when it did; exifEdited tells the caller.
+    // image pool). True when it did; exifEdited tells the caller. editArgument is the caller's.
     bool (*editExif)(CropTransform* job, const HeldCrop* held, jpeg_saved_marker_ptr exif) = nullptr;
+    const void* editArgument = nullptr;
     uint8_t exifEdited = 0;
 };
 

@@ -347,15 +347,20 @@ bool exifThumbnailPlace(const uint8_t* data, uint32_t length, uint32_t* thumbnai
     return true;
 }
 
+bool segmentHasThumbnail(const uint8_t* data, uint32_t length, uint32_t* thumbnailStart, uint32_t* lengthEntry,
+                         bool* bigEndian) {
+    if (!exifThumbnailPlace(data, length, thumbnailStart, lengthEntry, bigEndian)) return false;
+    // A length of 0 says there is no thumbnail, as readExifThumbnailInfo reads it.
+    const uint8_t* oldLength = data + *lengthEntry;
+    return (oldLength[0] | oldLength[1] | oldLength[2] | oldLength[3]) != 0;
+}
+
 bool renewSegmentThumbnail(const uint8_t* data, uint32_t length, uint8_t* renewed, uint32_t* renewedLength,
                            const DecodedImage* picture, double spanWidth, double spanHeight, uint32_t thumbnailWidth,
                            uint32_t thumbnailHeight, bool grayscale) {
     uint32_t start = 0, entry = 0;
     bool bigEndian = false;
-    if (!picture || !picture->pixels || !exifThumbnailPlace(data, length, &start, &entry, &bigEndian)) return false;
-    const uint8_t* oldLength = data + entry;
-    // A length of 0 says there is no thumbnail, as readExifThumbnailInfo reads it.
-    if ((oldLength[0] | oldLength[1] | oldLength[2] | oldLength[3]) == 0) return false;
+    if (!picture || !picture->pixels || !segmentHasThumbnail(data, length, &start, &entry, &bigEndian)) return false;
     ThumbnailJob job;
     job.buffer = static_cast<uint8_t*>(malloc(kExifSegmentMax));
     if (!job.buffer) return false;

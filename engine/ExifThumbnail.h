@@ -1,7 +1,7 @@
 #pragma once
-// Regenerating the JPEG thumbnail inside the Exif segment (IFD1) of a freshly saved file, from the picture
-// shown after the crop, so that the thumbnail shows what the file now holds. The file is rewritten from the
-// Exif segment on; a rewrite that fails part-way puts the old bytes back.
+// Regenerating the JPEG thumbnail inside the Exif segment (IFD1), so that it shows what the file now holds:
+// in the segment's data before the crop writes it, or in a saved file, which is then rewritten from the
+// Exif segment on (a rewrite that fails part-way puts the old bytes back).
 
 #include <cstdint>
 
@@ -65,6 +65,9 @@ bool regenerateReducedThumbnail(const char16_t* outputPath, const DecodedImage* 
 // start, its length entry and the byte order. False when there is no thumbnail that can be replaced.
 bool exifThumbnailPlace(const uint8_t* data, uint32_t length, uint32_t* thumbnailStart, uint32_t* lengthEntry,
                         bool* bigEndian);
+// exifThumbnailPlace, and the thumbnail's length is not 0: there is a thumbnail to renew.
+bool segmentHasThumbnail(const uint8_t* data, uint32_t length, uint32_t* thumbnailStart, uint32_t* lengthEntry,
+                         bool* bigEndian);
 // Exif segment data with its thumbnail renewed in memory, before the segment is written: `renewed`
 // (kExifSegmentMax bytes) gets `data` up to the thumbnail, then a thumbnail of the given size made from
 // spanWidth × spanHeight of `picture`. False (nothing to use) when there is no thumbnail or a step fails.

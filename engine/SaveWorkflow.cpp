@@ -1,8 +1,23 @@
 #include "engine/SaveWorkflow.h"
 
 #include "common/TextBuffer.h"
+#include "engine/CropThumbnail.h"
 #include "engine/DecodedImage.h"
 #include "engine/ExifThumbnail.h"
+
+namespace {
+
+// The crop's editExif: the thumbnail of the displayed picture (editArgument), whole.
+bool renewThumbnailFromShown(CropTransform* job, const HeldCrop* held, jpeg_saved_marker_ptr exif) {
+    const auto* shown = static_cast<const DecodedImage*>(job->editArgument);
+    const uint32_t width = imageWidth(shown), height = imageHeight(shown);
+    uint32_t thumbnailWidth = 0, thumbnailHeight = 0;
+    chooseThumbnailSize(width, height, &thumbnailWidth, &thumbnailHeight);
+    return renewThumbnailOfCrop(held, exif, shown, width, height, thumbnailWidth, thumbnailHeight,
+                                job->saveGrayscale != 0);
+}
+
+}  // namespace
 
 bool thumbnailNeeded(const SaveSettings& settings, const DecodedImage* shown) {
     if (settings.markerCopyMode != kCopyAllMarkers || !shown) return false;
@@ -18,10 +33,11 @@ bool runSaveEngine(CropTransform* job, const char16_t* sourcePath, const char16_
     job->isProgressive = settings.saveProgressive ? 1 : 0;
     job->cropEnabled = settings.cropApplied ? 1 : 0;
     if (settings.cropApplied) job->crop = settings.crop;
-    if (!transformFile(job, sourcePath, outputPath)) return false;
-    // The save has succeeded whatever becomes of the thumbnail.
-    if (thumbnailNeeded(settings, shown)) regenerateExifThumbnail(outputPath, shown, settings.saveGrayscale);
-    return true;
+    // The thumbnail goes in as the Exif segment is written, so the file is written once; the save succeeds
+    // whatever becomes of it.
+    job->editExif = thumbnailNeeded(settings, shown) ? renewThumbnailFromShown : nullptr;
+    job->editArgument = shown;
+    return transformFile(job, sourcePath, outputPath);
 }
 
 int32_t saveFailureMessage(const CropTransform* job) {

@@ -1,5 +1,5 @@
 #pragma once
-// Saving the open picture: the engine run from the source into an output file (lossless crop, then the
+// Saving the open picture: the engine run from the source into an output file (lossless crop, with a new
 // Exif thumbnail when all markers are copied), and what the workflow around it decides from the result.
 
 #include <cstdint>
@@ -16,8 +16,8 @@ struct SaveSettings {
     CropRequest crop;  // used when cropApplied
 };
 
-// The engine half of saveWithEngine: fills `job`, writes `outputPath` from `sourcePath`, and regenerates
-// the Exif thumbnail from `shown` (the displayed picture) when that is asked for. True when the output is
+// The engine half of saveWithEngine: fills `job` and writes `outputPath` from `sourcePath`, with the Exif
+// thumbnail made anew from `shown` (the displayed picture) when that is asked for. True when the output is
 // complete; on failure `job` holds errorCode and errorText.
 bool runSaveEngine(CropTransform* job, const char16_t* sourcePath, const char16_t* outputPath,
                    const SaveSettings& settings, const DecodedImage* shown);

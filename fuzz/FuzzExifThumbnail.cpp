@@ -1,4 +1,5 @@
-// The Exif thumbnail finder and the rewrite of the segment with a new thumbnail, on the input as a file.
+// The Exif thumbnail finder and the rewrite of the segment with a new thumbnail, on the input as a file,
+// and the renewal in memory that the command line's crop makes, on its Exif segment's data.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +34,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (readExifThumbnailInfo(name.c_str(), &hasExif, &thumbnailBytes) && thumbnailBytes != 0) {
         regenerateExifThumbnail(name.c_str(), shownPicture(), size % 2 == 0);
         readExifThumbnailInfo(name.c_str(), &hasExif, &thumbnailBytes);
+    }
+    ExifSegmentPlace place;
+    if (size < 0xFFFFFFFFu && locateExifSegment(data, static_cast<uint32_t>(size), &place)) {
+        static uint8_t renewed[kExifSegmentMax];
+        uint32_t length = 0;
+        if (renewSegmentThumbnail(data + place.start + 2, place.end - place.start - 2, renewed, &length, shownPicture(),
+                                  48, 32, 48, 32, size % 2 == 0) &&
+            length > kExifSegmentMax) {
+            abort();
+        }
     }
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/DecodedImage.h"
+#include "engine/ExifThumbnail.h"
 #include "engine/LoadPicture.h"
 #include "support/TestFiles.h"
 #include "support/TestJpeg.h"
@@ -86,6 +87,11 @@ TEST(SaveWorkflow, ThumbnailIsRegeneratedOnlyWhenAllMarkersAreCopiedAndThePictur
         } else if (c.regenerated) {
             EXPECT_NE(thumbnail, oldThumbnail) << c.label;
             EXPECT_EQ(readTestJpeg(thumbnail).components.size(), c.grayscale ? 1u : 3u) << c.label;
+            // Written once, the file is the one a rewrite after the crop makes.
+            const std::string rewritten = dir.file("rewritten.jpg");
+            writeFileBytes(rewritten, save(c.greySource ? grey : colour, settings, nullptr).output);
+            ASSERT_TRUE(regenerateExifThumbnail(u16(rewritten).c_str(), shown, c.grayscale)) << c.label;
+            EXPECT_EQ(readFileBytes(rewritten), saved.output) << c.label;
         } else {
             EXPECT_EQ(thumbnail, oldThumbnail) << c.label;
         }
