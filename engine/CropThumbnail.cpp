@@ -99,27 +99,32 @@ bool paintPicture(const HeldCrop& held, const CropTransform* job, DecodedImage* 
     uint8_t* cmykTable = count == 4 ? makeCmykTable() : nullptr;
     bool ok = count != 4 || cmykTable;
     for (int c = 0; ok && c < count; c++) ok = fillPlane(held, c, &planes[c]);
+    // The sample each column takes from each component, worked out once: no division per pixel.
+    auto* columns = ok ? static_cast<uint32_t*>(malloc(sizeof(uint32_t) * width * count)) : nullptr;
     if (ok) {
         image->header = makeBitmapHeader(width, height, bits);
         image->pixels = allocateBitmap(width, height, bits);
-        ok = image->pixels != nullptr;
+        ok = image->pixels != nullptr && columns != nullptr;
     }
     if (ok) {
         if (bits == 8) fillGreyPalette(image->palette);
         const int maxH = held.output->max_h_samp_factor, maxV = held.output->max_v_samp_factor;
+        for (int c = 0; c < count; c++) {
+            for (uint32_t x = 0; x < width; x++) columns[c * width + x] = x * planes[c].h / maxH;
+        }
         const uint32_t stride = bitmapStride(width, bits);
         for (uint32_t y = 0; y < height; y++) {
             uint8_t* row = image->pixels + size_t(height - 1 - y) * stride;
+            const uint8_t* from[4];
+            for (int c = 0; c < count; c++) from[c] = planes[c].samples + size_t(y * planes[c].v / maxV) * planes[c].width;
             for (uint32_t x = 0; x < width; x++) {
                 uint8_t samples[4];
-                for (int c = 0; c < count; c++) {
-                    const DcPlane& plane = planes[c];
-                    samples[c] = plane.samples[size_t(y * plane.v / maxV) * plane.width + x * plane.h / maxH];
-                }
+                for (int c = 0; c < count; c++) samples[c] = from[c][columns[c * width + x]];
                 convertPixel(space, samples, cmykTable, row + x * (bits / 8), bits);
             }
         }
     }
+    free(columns);
     for (DcPlane& plane : planes) free(plane.samples);
     free(cmykTable);
     return ok;

@@ -81,9 +81,10 @@ bool countBlock(const JCOEF* block, int lastDc, const uint64_t (*zigzagBits)[256
             ac[0xF0]++;
             run -= 16;
         }
-        int value = block[jpeg_natural_order[k]];
-        if (value < 0) value = -value;
-        const int bits = bitsOf(value);
+        // Nonzero by the mask; the sign is a coin toss, so the magnitude is taken without a branch.
+        const int value = block[jpeg_natural_order[k]];
+        const int sign = value >> 31;
+        const int bits = 32 - __builtin_clz(static_cast<unsigned>((value ^ sign) - sign));
         if (bits > kMaxCoefficientBits) return false;
         ac[(run << 4) + bits]++;
     }
