@@ -126,6 +126,7 @@ int runCropCommand(const CliOptions* options) {
     // The thumbnail and the check both read what the crop made the output of.
     job.holdCoefficients = 1;
     job.editExif = renewThumbnailFromBlocks;
+    job.keepDcTerms = 1;
     if (!transformFile(&job, options->input, textChars(&temporary))) {
         osDeleteFile(textChars(&temporary));
         if (job.errorCode == kEngineCannotCreate) {

@@ -32,10 +32,18 @@ bool fillPlane(const HeldCrop& held, int c, DcPlane* plane) {
     plane->samples = static_cast<uint8_t*>(malloc(size_t(component.width_in_blocks) * component.height_in_blocks));
     if (!plane->samples) return false;
     const int q = table->quantval[0];
+    const JCOEF* kept = held.dcTerms ? held.dcTerms[c] : nullptr;
     for (JDIMENSION row = 0; row < component.height_in_blocks; row++) {
+        uint8_t* to = plane->samples + size_t(row) * plane->width;
+        if (kept) {
+            const JCOEF* dc = kept + size_t(row) * component.width_in_blocks;
+            for (JDIMENSION column = 0; column < component.width_in_blocks; column++) {
+                to[column] = clampSample(((dc[column] * q + 4) >> 3) + 128);
+            }
+            continue;
+        }
         JBLOCKROW blocks = windowViewRow(held.arrays, c, row);
         if (!blocks) return false;
-        uint8_t* to = plane->samples + size_t(row) * plane->width;
         for (JDIMENSION column = 0; column < component.width_in_blocks; column++) {
             to[column] = clampSample(((blocks[column][0] * q + 4) >> 3) + 128);
         }

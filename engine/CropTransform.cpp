@@ -54,6 +54,7 @@ struct TransformRun {
     WindowRead read;
     CropTransform* job;
     OsHandle* output;
+    JCOEF* dcTerms[MAX_COMPONENTS];
     uint32_t sourceSize;
     bool decompressorCreated;
     bool compressorCreated;
@@ -97,7 +98,7 @@ void planWindow(const CropTransform* job, j_decompress_ptr decompressor, WindowP
 }
 
 HeldCrop heldOf(TransformRun* run) {
-    return {&run->decompressor, &run->compressor, &run->arrays, &run->decompressorErrors};
+    return {&run->decompressor, &run->compressor, &run->arrays, &run->decompressorErrors, run->dcTerms};
 }
 
 // The segment that copySavedMarkers fixes the pixel size of: the first Exif APP1, if it is copied.
@@ -109,6 +110,16 @@ void editFirstExif(TransformRun* run) {
         const HeldCrop held = heldOf(run);
         run->job->exifEdited = run->job->editExif(run->job, &held, marker) ? 1 : 0;
         return;
+    }
+}
+
+// Room for each output block's DC term, in the source's image pool with the blocks themselves.
+void makeDcTerms(TransformRun* run) {
+    j_common_ptr pool = common(&run->decompressor);
+    for (int c = 0; c < run->compressor.num_components; c++) {
+        const jpeg_component_info& component = run->compressor.comp_info[c];
+        const size_t count = size_t(component.width_in_blocks) * component.height_in_blocks;
+        run->dcTerms[c] = static_cast<JCOEF*>(pool->mem->alloc_large(pool, JPOOL_IMAGE, count * sizeof(JCOEF)));
     }
 }
 
@@ -175,7 +186,10 @@ bool transcode(TransformRun* run) {
     installFileDestination(compressor, run->output);
     jvirt_barray_ptr* views = makeWindowViews(decompressor, compressor, sourceArrays, plans, compressor->num_components);
     jpeg_write_coefficients(compressor, views);
-    if (countTables) useOptimalTables(compressor, views);
+    if (countTables) {
+        if (job->keepDcTerms && job->editExif && job->exifFound) makeDcTerms(run);
+        useOptimalTables(compressor, views, run->dcTerms);
+    }
     if (job->editExif && job->markerCopyMode == kCopyAllMarkers) editFirstExif(run);
     copySavedMarkers(decompressor, compressor, job->sourceWidth, job->sourceHeight);
     jpeg_finish_compress(compressor);

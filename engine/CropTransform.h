@@ -48,6 +48,7 @@ struct CropTransform : JpegFile {
     bool (*editExif)(CropTransform* job, const HeldCrop* held, jpeg_saved_marker_ptr exif) = nullptr;
     const void* editArgument = nullptr;
     uint8_t exifEdited = 0;
+    uint8_t keepDcTerms = 0;  // editExif wants each output block's DC term (HeldCrop::dcTerms)
 };
 
 // What a held run still has for reading its output back: the source's header, latched quantization
@@ -58,6 +59,9 @@ struct HeldCrop {
     j_compress_ptr output = nullptr;
     WindowArrays* arrays = nullptr;
     LibraryErrorManager* sourceErrors = nullptr;
+    // With keepDcTerms, where the output was counted as it is written: per output component, the DC
+    // terms of its blocks row by row (width_in_blocks to a row). Null where they were not gathered.
+    JCOEF* const* dcTerms = nullptr;
 };
 
 // Writes the cropped picture of `sourcePath` to `outputPath`. The caller sets markerCopyMode,

@@ -105,7 +105,7 @@ void failOnCoefficient(j_compress_ptr compressor) {
 
 // One component alone in the scan: its blocks row by row, no padding.
 void countComponent(j_compress_ptr compressor, jvirt_barray_ptr array, const jpeg_component_info* component,
-                    SymbolCounts* counts) {
+                    SymbolCounts* counts, JCOEF* dcTerms) {
     long* dc = counts->dc[component->dc_tbl_no];
     long* ac = counts->ac[component->ac_tbl_no];
     int lastDc = 0;
@@ -115,13 +115,15 @@ void countComponent(j_compress_ptr compressor, jvirt_barray_ptr array, const jpe
         for (JDIMENSION column = 0; column < component->width_in_blocks; column++) {
             if (!countBlock(blocks[column], lastDc, counts->zigzagBits, dc, ac)) failOnCoefficient(compressor);
             lastDc = blocks[column][0];
+            if (dcTerms) dcTerms[size_t(row) * component->width_in_blocks + column] = blocks[column][0];
         }
     }
 }
 
 // Every component interleaved: MCU by MCU, each component's h x v blocks, with padding blocks past the
 // right and bottom edges of a component.
-void countInterleaved(j_compress_ptr compressor, jvirt_barray_ptr* arrays, SymbolCounts* counts) {
+void countInterleaved(j_compress_ptr compressor, jvirt_barray_ptr* arrays, SymbolCounts* counts,
+                      JCOEF* const* dcTerms) {
     const int components = compressor->num_components;
     const auto mcuWidth = static_cast<JDIMENSION>(compressor->max_h_samp_factor * DCTSIZE);
     const auto mcuHeight = static_cast<JDIMENSION>(compressor->max_v_samp_factor * DCTSIZE);
@@ -154,6 +156,10 @@ void countInterleaved(j_compress_ptr compressor, jvirt_barray_ptr* arrays, Symbo
                         const JCOEF* block = rows[c][y][column];
                         if (!countBlock(block, lastDc[c], counts->zigzagBits, dc, ac)) failOnCoefficient(compressor);
                         lastDc[c] = block[0];
+                        if (dcTerms[c]) {
+                            dcTerms[c][size_t(mcuRow * component->v_samp_factor + y) * component->width_in_blocks +
+                                       column] = block[0];
+                        }
                     }
                 }
             }
@@ -180,15 +186,15 @@ bool canCountHuffmanTables(j_compress_ptr compressor) {
     return true;
 }
 
-void useOptimalTables(j_compress_ptr compressor, jvirt_barray_ptr* arrays) {
+void useOptimalTables(j_compress_ptr compressor, jvirt_barray_ptr* arrays, JCOEF* const* dcTerms) {
     auto* common = reinterpret_cast<j_common_ptr>(compressor);
     auto* counts = static_cast<SymbolCounts*>((*compressor->mem->alloc_small)(common, JPOOL_IMAGE, sizeof(SymbolCounts)));
     std::memset(counts, 0, sizeof(SymbolCounts));
     makeZigzagBits(counts);
     if (compressor->num_components == 1) {
-        countComponent(compressor, arrays[0], &compressor->comp_info[0], counts);
+        countComponent(compressor, arrays[0], &compressor->comp_info[0], counts, dcTerms[0]);
     } else {
-        countInterleaved(compressor, arrays, counts);
+        countInterleaved(compressor, arrays, counts, dcTerms);
     }
     // One table per number in use, DC and AC apart, as the library's pass makes them.
     bool madeDc[NUM_HUFF_TBLS] = {};

@@ -14,4 +14,6 @@ bool canCountHuffmanTables(j_compress_ptr compressor);
 // After jpeg_write_coefficients with optimize_coding off: counts the symbols of the blocks in `arrays`
 // (one per component, read through the compressor's memory manager) and installs the tables the library's
 // own statistics pass would have made. A coefficient out of range fails as the library's pass fails.
-void useOptimalTables(j_compress_ptr compressor, jvirt_barray_ptr* arrays);
+// Where dcTerms[c] is not null, it gets component c's DC terms row by row (width_in_blocks to a row): the
+// pass has every block in cache, a later one would fetch them all from memory again.
+void useOptimalTables(j_compress_ptr compressor, jvirt_barray_ptr* arrays, JCOEF* const* dcTerms);
