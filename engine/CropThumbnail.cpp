@@ -144,7 +144,10 @@ bool cropRenewsThumbnail(const CropTransform* job, int sourceComponents) {
     return job->cropEnabled || (job->saveGrayscale && sourceComponents != 1);
 }
 
-bool renewThumbnailFromBlocks(CropTransform* job, const HeldCrop* held, jpeg_marker_struct* exif) {
+static_assert(kSegmentDataMax == kExifSegmentMax, "an edited Exif segment fits the room the crop gives it");
+
+bool renewThumbnailFromBlocks(CropTransform* job, const HeldCrop* held, const jpeg_marker_struct* exif,
+                              uint8_t* renewed, uint32_t* renewedLength) {
     uint32_t start = 0, entry = 0;
     bool bigEndian = false;
     if (!cropRenewsThumbnail(job, held->source->num_components) ||
@@ -159,25 +162,11 @@ bool renewThumbnailFromBlocks(CropTransform* job, const HeldCrop* held, jpeg_mar
     }
     auto* picture = static_cast<DecodedImage*>(calloc(1, sizeof(DecodedImage)));
     const bool ok = picture && paintPicture(*held, job, picture) &&
-                    renewThumbnailOfCrop(held, exif, picture, job->outputWidth / 8.0, job->outputHeight / 8.0,
-                                         decode.coverWidth, decode.coverHeight, job->saveGrayscale != 0);
+                    renewSegmentThumbnail(exif->data, exif->data_length, renewed, renewedLength, picture,
+                                          job->outputWidth / 8.0, job->outputHeight / 8.0, decode.coverWidth,
+                                          decode.coverHeight, job->saveGrayscale != 0);
     freeDecodedImage(picture);
     return ok;
-}
-
-bool renewThumbnailOfCrop(const HeldCrop* held, jpeg_marker_struct* exif, const DecodedImage* picture,
-                          double spanWidth, double spanHeight, uint32_t thumbnailWidth, uint32_t thumbnailHeight,
-                          bool grayscale) {
-    j_common_ptr pool = reinterpret_cast<j_common_ptr>(held->source);
-    auto* renewed = static_cast<uint8_t*>(pool->mem->alloc_large(pool, JPOOL_IMAGE, kExifSegmentMax));
-    uint32_t length = 0;
-    if (!renewSegmentThumbnail(exif->data, exif->data_length, renewed, &length, picture, spanWidth, spanHeight,
-                               thumbnailWidth, thumbnailHeight, grayscale)) {
-        return false;
-    }
-    exif->data = renewed;
-    exif->data_length = length;
-    return true;
 }
 
 bool regenerateThumbnailFromOutput(const CropTransform* job, const char16_t* outputPath, bool grayscale) {

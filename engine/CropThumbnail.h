@@ -18,13 +18,8 @@ bool cropRenewsThumbnail(const CropTransform* job, int sourceComponents);
 // CropTransform's editExif: the new thumbnail from the DC terms of the blocks laid out for the output.
 // False (segment unchanged) when the crop keeps its thumbnail, the segment has none, the window is less
 // than 8× the thumbnail, for colour spaces the display does not show, or when a step fails.
-bool renewThumbnailFromBlocks(CropTransform* job, const HeldCrop* held, jpeg_marker_struct* exif);
-// Gives the Exif segment `exif` of a running crop the thumbnail that thumbnailWidth × thumbnailHeight
-// makes of spanWidth × spanHeight of `picture`; the new data lives in the source's image pool, as the
-// saved segment does. False (segment unchanged) when it has no thumbnail or a step fails.
-bool renewThumbnailOfCrop(const HeldCrop* held, jpeg_marker_struct* exif, const DecodedImage* picture,
-                          double spanWidth, double spanHeight, uint32_t thumbnailWidth, uint32_t thumbnailHeight,
-                          bool grayscale);
+bool renewThumbnailFromBlocks(CropTransform* job, const HeldCrop* held, const jpeg_marker_struct* exif,
+                              uint8_t* renewed, uint32_t* renewedLength);
 // For the crop `job` wrote to `outputPath` without renewing its thumbnail that way: the thumbnail from a
 // reduced decode of the output. False (file unchanged) when there is none to replace or a step fails.
 bool regenerateThumbnailFromOutput(const CropTransform* job, const char16_t* outputPath, bool grayscale);

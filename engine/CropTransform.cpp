@@ -54,7 +54,9 @@ struct TransformRun {
     WindowRead read;
     CropTransform* job;
     OsHandle* output;
+    // Both on the C heap: running short of memory for them costs the thumbnail, not the crop.
     JCOEF* dcTerms[MAX_COMPONENTS];
+    uint8_t* editedExif;
     uint32_t sourceSize;
     bool decompressorCreated;
     bool compressorCreated;
@@ -107,20 +109,34 @@ void editFirstExif(TransformRun* run) {
     for (jpeg_saved_marker_ptr marker = decompressor->marker_list; marker; marker = marker->next) {
         if (marker->marker != JPEG_APP0 + 1 || !markerDataBeginsWith(marker, "Exif\0\0", 6)) continue;
         if (!markerIsCopied(decompressor, &run->compressor, marker)) return;
+        run->editedExif = static_cast<uint8_t*>(malloc(kSegmentDataMax));
         const HeldCrop held = heldOf(run);
-        run->job->exifEdited = run->job->editExif(run->job, &held, marker) ? 1 : 0;
+        uint32_t length = 0;
+        if (run->editedExif && run->job->editExif(run->job, &held, marker, run->editedExif, &length)) {
+            // The held run's check compares the output with the segment as it was written.
+            marker->data = run->editedExif;
+            marker->data_length = length;
+            run->job->exifEdited = 1;
+        }
         return;
     }
 }
 
-// Room for each output block's DC term, in the source's image pool with the blocks themselves.
+// Room for each output block's DC term; without it they are read from the blocks.
 void makeDcTerms(TransformRun* run) {
-    j_common_ptr pool = common(&run->decompressor);
     for (int c = 0; c < run->compressor.num_components; c++) {
         const jpeg_component_info& component = run->compressor.comp_info[c];
-        const size_t count = size_t(component.width_in_blocks) * component.height_in_blocks;
-        run->dcTerms[c] = static_cast<JCOEF*>(pool->mem->alloc_large(pool, JPOOL_IMAGE, count * sizeof(JCOEF)));
+        run->dcTerms[c] = static_cast<JCOEF*>(
+            malloc(size_t(component.width_in_blocks) * component.height_in_blocks * sizeof(JCOEF)));
     }
+}
+
+void freeRun(TransformRun* run) {
+    if (run->compressorCreated) jpeg_destroy_compress(&run->compressor);
+    if (run->decompressorCreated) jpeg_destroy_decompress(&run->decompressor);
+    for (JCOEF* terms : run->dcTerms) free(terms);
+    free(run->editedExif);
+    free(run);
 }
 
 void monitorRead(j_common_ptr object) {
@@ -269,9 +285,7 @@ bool runTransform(CropTransform* job, OsHandle* output, uint32_t sourceSize) {
         job->held = run;
         return true;
     }
-    if (run->compressorCreated) jpeg_destroy_compress(&run->compressor);
-    if (run->decompressorCreated) jpeg_destroy_decompress(&run->decompressor);
-    free(run);
+    freeRun(run);
     return ok;
 }
 
@@ -284,9 +298,7 @@ bool heldCrop(const CropTransform* job, HeldCrop* held) {
 void releaseCropHold(CropTransform* job) {
     TransformRun* run = job->held;
     if (!run) return;
-    jpeg_destroy_compress(&run->compressor);
-    jpeg_destroy_decompress(&run->decompressor);
-    free(run);
+    freeRun(run);
     job->held = nullptr;
 }
 

@@ -17,6 +17,8 @@ struct LibraryErrorManager;
 struct TransformRun;
 struct WindowArrays;
 
+constexpr uint32_t kSegmentDataMax = 65533;  // after a segment's length field
+
 enum MarkerCopyMode : int32_t {
     kCopyNoMarkers = 0,
     kCopyComments = 1,
@@ -43,9 +45,10 @@ struct CropTransform : JpegFile {
     uint8_t holdCoefficients = 0;  // after a successful run, keep what the output was made of (releaseCropHold)
     TransformRun* held = nullptr;
     // Called once the output's blocks are laid out and before the saved segments are written, with the
-    // first Exif segment the output copies: it may give the segment new data (allocated in the source's
-    // image pool). True when it did; exifEdited tells the caller. editArgument is the caller's.
-    bool (*editExif)(CropTransform* job, const HeldCrop* held, jpeg_saved_marker_ptr exif) = nullptr;
+    // first Exif segment the output copies: true when it wrote the segment's new data to `renewed` (room
+    // for kSegmentDataMax bytes) and its length; exifEdited tells the caller. editArgument is the caller's.
+    bool (*editExif)(CropTransform* job, const HeldCrop* held, const jpeg_marker_struct* exif, uint8_t* renewed,
+                     uint32_t* renewedLength) = nullptr;
     const void* editArgument = nullptr;
     uint8_t exifEdited = 0;
     uint8_t keepDcTerms = 0;  // editExif wants each output block's DC term (HeldCrop::dcTerms)

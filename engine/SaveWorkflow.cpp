@@ -1,20 +1,20 @@
 #include "engine/SaveWorkflow.h"
 
 #include "common/TextBuffer.h"
-#include "engine/CropThumbnail.h"
 #include "engine/DecodedImage.h"
 #include "engine/ExifThumbnail.h"
 
 namespace {
 
 // The crop's editExif: the thumbnail of the displayed picture (editArgument), whole.
-bool renewThumbnailFromShown(CropTransform* job, const HeldCrop* held, jpeg_saved_marker_ptr exif) {
+bool renewThumbnailFromShown(CropTransform* job, const HeldCrop*, const jpeg_marker_struct* exif, uint8_t* renewed,
+                             uint32_t* renewedLength) {
     const auto* shown = static_cast<const DecodedImage*>(job->editArgument);
     const uint32_t width = imageWidth(shown), height = imageHeight(shown);
     uint32_t thumbnailWidth = 0, thumbnailHeight = 0;
     chooseThumbnailSize(width, height, &thumbnailWidth, &thumbnailHeight);
-    return renewThumbnailOfCrop(held, exif, shown, width, height, thumbnailWidth, thumbnailHeight,
-                                job->saveGrayscale != 0);
+    return renewSegmentThumbnail(exif->data, exif->data_length, renewed, renewedLength, shown, width, height,
+                                 thumbnailWidth, thumbnailHeight, job->saveGrayscale != 0);
 }
 
 }  // namespace
