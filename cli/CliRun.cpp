@@ -54,7 +54,8 @@ void regenerateThumbnail(const CliOptions* options, const CropTransform* job, co
     bool hasExif = false;
     uint32_t thumbnailBytes = 0;
     if (!readExifThumbnailInfo(output, &hasExif, &thumbnailBytes) || thumbnailBytes == 0) return;
-    regenerateThumbnailFromOutput(job, output, options->grayscale);
+    const PixelRect whole = {0, 0, job->outputWidth - 1, job->outputHeight - 1};
+    regenerateThumbnailFromSource(output, output, whole, options->grayscale);
 }
 
 }  // namespace

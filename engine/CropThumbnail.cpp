@@ -168,16 +168,3 @@ bool renewThumbnailFromBlocks(CropTransform* job, const HeldCrop* held, const jp
     freeDecodedImage(picture);
     return ok;
 }
-
-bool regenerateThumbnailFromOutput(const CropTransform* job, const char16_t* outputPath, bool grayscale) {
-    ReducedDecode decode;
-    const PixelRect whole = {0, 0, job->outputWidth - 1, job->outputHeight - 1};
-    DecodedImage* picture = nullptr;
-    if (job->outputWidth != 0 && job->outputHeight != 0 && prepareThumbnailDecode(&decode, whole)) {
-        picture = decodeReducedWindow(&decode, outputPath);
-    }
-    const bool ok = picture && regenerateReducedThumbnail(outputPath, picture, &decode, grayscale);
-    freeDecodedImage(picture);
-    textFree(&decode.errorText);
-    return ok;
-}

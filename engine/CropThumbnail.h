@@ -3,7 +3,8 @@
 // holds. Each block's DC term is the mean of its 8 × 8 pixels: together they are the window's picture at
 // 1/8 scale, enough for a 160-pixel thumbnail of any window eight times as large, and free once the crop
 // has its blocks. The thumbnail goes into the Exif segment before the segment is written, so the output is
-// written once. A smaller window is decoded from the output file afterwards, which holds nothing else.
+// written once. A smaller window is decoded from the output file afterwards (regenerateThumbnailFromSource
+// with the output as its source), which holds nothing else.
 
 #include <cstdint>
 
@@ -20,6 +21,3 @@ bool cropRenewsThumbnail(const CropTransform* job, int sourceComponents);
 // than 8× the thumbnail, for colour spaces the display does not show, or when a step fails.
 bool renewThumbnailFromBlocks(CropTransform* job, const HeldCrop* held, const jpeg_marker_struct* exif,
                               uint8_t* renewed, uint32_t* renewedLength);
-// For the crop `job` wrote to `outputPath` without renewing its thumbnail that way: the thumbnail from a
-// reduced decode of the output. False (file unchanged) when there is none to replace or a step fails.
-bool regenerateThumbnailFromOutput(const CropTransform* job, const char16_t* outputPath, bool grayscale);
